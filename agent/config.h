@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QMap>
+#include <QNetworkInterface>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <mutex>
+
+// The agent's fixed settings, the terminal's identity and its network identity.
+class Config : public QObject
+{
+    Q_OBJECT
+
+public:
+    using InterfaceTable = QMap<QString, QNetworkInterface>;
+
+    static Config* getInstance();
+
+    quint16 udpPort() const { return m_udpPort; }
+    quint16 tcpPort() const { return m_tcpPort; }
+    QString model() const { return m_model; }
+    QString version() const { return m_version; }
+    QString hostName() const { return m_hostName; }
+    QString id() const { return m_id; }
+    QString compileDate() const { return m_compileDate; }
+
+    // The terminal's own IPv4 address; rebuilds the interface table first.
+    QHostAddress getAddress();
+    // The IPv4 broadcast address in host order, 0 when there is none.
+    quint32 getBroadcast();
+    // The hardware address of "eth0", empty when there is no such interface.
+    QString getHardAdress();
+
+    // "Apr 24 2018" (the compiler's build date form) to "180424".
+    static QString compileDateFrom(const QString& buildDate);
+
+public slots:
+    void initNetworkInfo();
+
+signals:
+    void networkOnlineChange(bool state);
+
+private:
+    Config();
+
+    void readHostNameFile();
+    // Rebuilds the table and returns the new one.
+    std::shared_ptr<const InterfaceTable> rebuildInterfaces();
+    // The current table, built first when it is empty.
+    std::shared_ptr<const InterfaceTable> currentInterfaces();
+    static std::optional<QNetworkAddressEntry> ownEntry(const InterfaceTable& table);
+
+    quint16 m_udpPort = 9800;
+    quint16 m_tcpPort = 9600;
+    QString m_model;
+    QString m_version;
+    QString m_hostName;
+    QString m_id;
+    QString m_compileDate;
+
+    // Pool threads rebuild the table while the main thread looks it up: a
+    // new table is built aside and swapped in, readers keep their snapshot.
+    std::mutex m_interfacesMutex;
+    std::shared_ptr<const InterfaceTable> m_interfaces;
+};

@@ -1,0 +1,68 @@
+#include "powercommand.h"
+
+#include "config.h"
+#include "devicepaths.h"
+#include "scriptrunner.h"
+#include "targetlist.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+void trace(const std::string& line)
+{
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+const PowerCommand& PowerCommand::reboot()
+{
+    static const PowerCommand command{"TerminalReboot", true, "reboot ip: ",
+                                      SYSTEMSSTARTROOT "reboot.sh", "reboot"};
+    return command;
+}
+
+const PowerCommand& PowerCommand::shutdown()
+{
+    static const PowerCommand command{"TerminalShutdown", false, "shutdown ip: ",
+                                      SYSTEMPOWEROFFSCRIPT, "poweroff"};
+    return command;
+}
+
+void PowerCommand::execute(const std::string& key, const std::string& content) const
+{
+    const QString name = QString::fromLatin1(taskName);
+    qDebug().noquote() << name + "::dealTask: " << key.c_str();
+    if (traceDealTask)
+        trace("[## deal task: \t" + key + "\n");
+
+    const auto targets = TargetList::parse(content);
+    if (!targets) {
+        trace("[## json parse error\n");
+        return;
+    }
+    const qint32 own = qint32(Config::getInstance()->getAddress().toIPv4Address());
+    if (own == 0) {
+        qWarning().noquote() << name + "::dealTask: local ip: 0";
+        return;
+    }
+    qDebug() << "subIP: " << own;
+    for (const qint32 target : *targets) {
+        qDebug() << elementLabel << target;
+        if (target != own)
+            continue;
+        trace("[## find target ip\n");
+        const QString program = QFile::exists(QString::fromLatin1(script))
+                                    ? QString::fromLatin1(script)
+                                    : QString::fromLatin1(fallback);
+        ScriptRunner::startDetached(program);
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class RequestHandler;
+class TerminalUdpServer;
+
+// The agent's application object: creates the servers and the request
+// handler, wires them together and announces the terminal once at start.
+class TerminalClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TerminalClient(QObject* parent = nullptr);
+
+    static QString version();
+
+public slots:
+    void onNetworkOnlineChange(bool state);
+
+private:
+    RequestHandler* m_requestHandler;
+    TerminalUdpServer* m_udpServer;
+};
