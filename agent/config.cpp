@@ -43,14 +43,19 @@ void Config::readHostNameFile()
         qWarning() << "Config:: open file " << HostNameFile << " failure, " << std::strerror(errno);
         return;
     }
+    readHostName(file, &m_hostName, &m_id);
+}
+
+void Config::readHostName(QIODevice& file, QString* hostName, QString* id)
+{
     int lineNumber = 0;
     while (!file.atEnd()) {
         const QString line = QString::fromLatin1(file.readLine()).trimmed();
         ++lineNumber;
         if (lineNumber == 1)
-            m_hostName = line;
+            *hostName = line;
         else if (lineNumber == 2)
-            m_id = line;
+            *id = line;
     }
 }
 

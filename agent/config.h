@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QMap>
 #include <QNetworkInterface>
+#include <QIODevice>
 #include <QObject>
 #include <QString>
 
@@ -37,6 +38,8 @@ public:
 
     // "Apr 24 2018" (the compiler's build date form) to "180424".
     static QString compileDateFrom(const QString& buildDate);
+    // The host name file: line 1 the host name, line 2 the id, both trimmed.
+    static void readHostName(QIODevice& file, QString* hostName, QString* id);
 
 public slots:
     void initNetworkInfo();

@@ -15,6 +15,8 @@ class PreData
 {
 public:
     PreData(const std::string& key, const std::string& content);
+    // Literals name a key and a content, never a text to parse.
+    PreData(const char* key, const char* content) : PreData(std::string(key), std::string(content)) {}
     // Parses a NUL-terminated text; the result may have an empty key.
     PreData(const char* text, const QVariant& extra);
     // Takes over key, content and extra; the sender's user id is not kept.

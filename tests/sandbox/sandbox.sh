@@ -109,6 +109,8 @@ setup() {
     mount -t tmpfs -o mode=1777 sandbox-tmp /tmp
     mkdir -p /opt && mount -t tmpfs -o mode=755 sandbox-opt /opt
     mount -t overlay sandbox-etc -o "lowerdir=/etc,upperdir=$STATE/etc-upper,workdir=$STATE/etc-work" /etc
+    # /sys/class/net must show this namespace's interfaces, not the machine's.
+    mount -t sysfs sandbox-sys /sys
     write_standins
     export PATH="$STATE/bin:$PATH" TERMINAL_SANDBOX=1
     touch "$MARKER"
@@ -134,14 +136,14 @@ setup() {
     exec "$@"
 }
 
-# A host's private file tree, kept in a mount namespace that a sleeping
-# holder process keeps alive, so that every later command on the host sees
-# the same /opt, /tmp and /etc.
+# A host's private file tree (and its own /sys, which "ip netns exec"
+# mounts), kept in a mount namespace that a sleeping holder process keeps
+# alive, so that every later command on the host sees the same files.
 make_host_tree() {
     local name=$1 dir=$STATE/hosts/$1
     mkdir -p "$dir/opt" "$dir/tmp" "$dir/etc-upper" "$dir/etc-work"
     chmod 1777 "$dir/tmp"
-    unshare --mount --propagation private sh -c "
+    ip netns exec "$name" unshare --mount --propagation private sh -c "
         mount --bind '$dir/opt' /opt &&
         mount --bind '$dir/tmp' /tmp &&
         mount -t overlay host-etc -o 'lowerdir=/etc,upperdir=$dir/etc-upper,workdir=$dir/etc-work' /etc &&

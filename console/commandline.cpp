@@ -1,0 +1,328 @@
+#include "commandline.h"
+
+#include "addresscodec.h"
+#include "jsontext.h"
+#include "setrdpinforequest.h"
+#include "terminalmsgrequest.h"
+#include "terminalrebootrequest.h"
+#include "terminalshutdownrequest.h"
+
+#include <QMap>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace {
+
+struct Option
+{
+    const char* name;
+    bool takesValue;
+};
+
+constexpr Option DiscoverOptions[] = {{"--to", true}, {"--time", true}, {"--json", false}};
+constexpr Option SetRdpOptions[] = {
+    {"--server", true}, {"--port", true}, {"--user", true}, {"--password", true}};
+constexpr Option PowerOptions[] = {{"--to", true}};
+
+// Long enough for any terminal to answer on a slow link, short enough that
+// the wait in milliseconds stays far from overflowing.
+constexpr double MaxWaitSeconds = 86400;
+
+CommandLine invalid(const QString& error)
+{
+    CommandLine command;
+    command.error = error;
+    return command;
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// Options and operands of one command, before their values are checked.
+struct Arguments
+{
+    QMap<QString, QString> options;
+    QStringList operands;
+    bool help = false;
+    QString error;
+};
+
+Arguments split(const QString& command, const QStringList& words, std::span<const Option> known)
+{
+    Arguments result;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (!word.startsWith(QLatin1Char('-'))) {
+            result.operands << word;
+            continue;
+        }
+        const qsizetype equals = word.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? word : word.left(equals);
+        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            result.help = true;
+            return result;
+        }
+        const auto option = std::find_if(known.begin(), known.end(), [&](const Option& o) {
+            return name == QLatin1String(o.name);
+        });
+        if (option == known.end()) {
+            result.error = QStringLiteral("unknown option %1 for %2").arg(quoted(name), command);
+            return result;
+        }
+        if (result.options.contains(name)) {
+            result.error = QStringLiteral("option %1 given twice").arg(quoted(name));
+            return result;
+        }
+        QString value;
+        if (!option->takesValue) {
+            if (equals >= 0) {
+                result.error = QStringLiteral("option %1 takes no value").arg(quoted(name));
+                return result;
+            }
+        } else if (equals >= 0) {
+            value = word.mid(equals + 1);
+        } else if (i + 1 < words.size()) {
+            value = words[++i];
+        } else {
+            result.error = QStringLiteral("option %1 needs a value").arg(quoted(name));
+            return result;
+        }
+        result.options.insert(name, value);
+    }
+    return result;
+}
+
+std::optional<quint32> address(const QString& text)
+{
+    return AddressCodec::parse(text.toStdString());
+}
+
+// Decimal seconds, a fraction allowed; rounded up so that any positive time
+// waits at least one millisecond.
+std::optional<int> waitMs(const QString& text)
+{
+    const std::string digits = text.toStdString();
+    if (digits.find_first_not_of("0123456789.") != std::string::npos)
+        return std::nullopt;
+    double seconds = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, status] =
+        std::from_chars(digits.data(), end, seconds, std::chars_format::fixed);
+    if (status != std::errc() || stop != end || !(seconds > 0) || seconds > MaxWaitSeconds)
+        return std::nullopt;
+    return int(std::ceil(seconds * 1000));
+}
+
+// Empty, or 1..65535 sent in its plain decimal form.
+std::optional<std::string> port(const QString& text)
+{
+    const std::string digits = text.toStdString();
+    if (digits.empty())
+        return digits;
+    if (digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    unsigned value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, status] = std::from_chars(digits.data(), end, value);
+    if (status != std::errc() || stop != end || value < 1 || value > 65535)
+        return std::nullopt;
+    return std::to_string(value);
+}
+
+// Packets carry 8-bit Latin-1 text; anything beyond it cannot be sent as is.
+std::optional<std::string> latin1(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xff)
+            return std::nullopt;
+    }
+    return text.toLatin1().toStdString();
+}
+
+// Sets the destination from --to, if given; returns an error text or nothing.
+QString takeDestination(const Arguments& arguments, CommandLine& command)
+{
+    const auto to = arguments.options.constFind(QStringLiteral("--to"));
+    if (to == arguments.options.constEnd())
+        return QString();
+    const auto destination = address(*to);
+    if (!destination)
+        return QStringLiteral("invalid address %1 for '--to'").arg(quoted(*to));
+    command.destination = *destination;
+    return QString();
+}
+
+CommandLine discover(const Arguments& arguments)
+{
+    if (!arguments.operands.isEmpty())
+        return invalid(QStringLiteral("unexpected argument %1").arg(quoted(arguments.operands[0])));
+    CommandLine command;
+    if (const QString error = takeDestination(arguments, command); !error.isEmpty())
+        return invalid(error);
+    if (arguments.options.contains(QStringLiteral("--time"))) {
+        const QString text = arguments.options[QStringLiteral("--time")];
+        const auto wait = waitMs(text);
+        if (!wait)
+            return invalid(QStringLiteral("invalid time %1 for '--time' (seconds, more than 0, "
+                                          "at most %2)")
+                               .arg(quoted(text))
+                               .arg(MaxWaitSeconds));
+        command.waitMs = *wait;
+    }
+    command.json = arguments.options.contains(QStringLiteral("--json"));
+    command.action = CommandLine::Action::Discover;
+    command.key = TerminalMsgRequest::KEY;
+    return command;
+}
+
+CommandLine setRdp(const Arguments& arguments)
+{
+    if (arguments.operands.isEmpty())
+        return invalid(QStringLiteral("set-rdp needs the terminal address"));
+    if (arguments.operands.size() > 1)
+        return invalid(QStringLiteral("unexpected argument %1").arg(quoted(arguments.operands[1])));
+    const auto destination = address(arguments.operands[0]);
+    if (!destination)
+        return invalid(
+            QStringLiteral("invalid terminal address %1").arg(quoted(arguments.operands[0])));
+
+    const QString portText = arguments.options.value(QStringLiteral("--port"));
+    const auto portValue = port(portText);
+    if (!portValue)
+        return invalid(QStringLiteral("invalid port %1 for '--port' (1..65535 or empty)")
+                           .arg(quoted(portText)));
+    Json::Value settings(Json::objectValue);
+    settings["RDP_PORT"] = *portValue;
+    const std::pair<const char*, const char*> texts[] = {
+        {"--server", "RDP_IP"}, {"--user", "RDP_USER"}, {"--password", "RDP_PASSWORD"}};
+    for (const auto& [option, member] : texts) {
+        const auto value = latin1(arguments.options.value(QLatin1String(option)));
+        if (!value)
+            return invalid(QStringLiteral("the value of '%1' has a character outside Latin-1")
+                               .arg(QLatin1String(option)));
+        settings[member] = *value;
+    }
+
+    CommandLine command;
+    command.action = CommandLine::Action::Send;
+    command.destination = *destination;
+    command.key = SetRdpinfoRequest::KEY;
+    command.content = JsonText::write(settings);
+    command.content.pop_back(); // the writer's closing line feed
+    return command;
+}
+
+CommandLine power(const char* key, const Arguments& arguments)
+{
+    CommandLine command;
+    if (const QString error = takeDestination(arguments, command); !error.isEmpty())
+        return invalid(error);
+    if (arguments.operands.isEmpty())
+        return invalid(QStringLiteral("no terminal address given"));
+    std::vector<quint32> targets;
+    for (const QString& operand : arguments.operands) {
+        const auto target = address(operand);
+        if (!target)
+            return invalid(QStringLiteral("invalid terminal address %1").arg(quoted(operand)));
+        targets.push_back(*target);
+    }
+    command.action = CommandLine::Action::Send;
+    command.key = key;
+    command.content = AddressCodec::targetList(targets);
+    return command;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList& arguments)
+{
+    if (arguments.isEmpty()) {
+        CommandLine command;
+        command.action = Action::Usage;
+        return command;
+    }
+    const QString name = arguments.first();
+    const QStringList words = arguments.mid(1);
+    if (name == QLatin1String("help") || name == QLatin1String("--help")
+        || name == QLatin1String("-h")) {
+        CommandLine command;
+        command.action = Action::Help;
+        return command;
+    }
+
+    std::span<const Option> known;
+    if (name == QLatin1String("discover"))
+        known = DiscoverOptions;
+    else if (name == QLatin1String("set-rdp"))
+        known = SetRdpOptions;
+    else if (name == QLatin1String("reboot") || name == QLatin1String("shutdown"))
+        known = PowerOptions;
+    else
+        return invalid(QStringLiteral("unknown command %1").arg(quoted(name)));
+
+    const Arguments parsed = split(name, words, known);
+    if (parsed.help) {
+        CommandLine command;
+        command.action = Action::Help;
+        return command;
+    }
+    if (!parsed.error.isEmpty())
+        return invalid(parsed.error);
+    if (name == QLatin1String("discover"))
+        return discover(parsed);
+    if (name == QLatin1String("set-rdp"))
+        return setRdp(parsed);
+    return power(name == QLatin1String("reboot") ? TerminalRebootRequest::KEY
+                                                 : TerminalShutdownRequest::KEY,
+                 parsed);
+}
+
+QString CommandLine::usage()
+{
+    return QStringLiteral(
+        "Usage: termctl COMMAND [OPTION]... [ARGUMENT]...\n"
+        "Manages the terminals of the local network over UDP port 9800.\n"
+        "\n"
+        "Commands:\n"
+        "  discover [--to ADDR] [--time SECONDS] [--json]\n"
+        "      Asks the terminals to report and lists those that answer, by address.\n"
+        "      --to ADDR       where the request goes (default 255.255.255.255): a\n"
+        "                      directed broadcast such as 192.168.1.255 or the\n"
+        "                      address of one terminal\n"
+        "      --time SECONDS  how long to wait for answers (default 2, fractions\n"
+        "                      allowed); terminals answer by broadcast, so this\n"
+        "                      host must be on their network\n"
+        "      --json          print each report as one JSON line (all members,\n"
+        "                      including the password) instead of the table\n"
+        "  set-rdp ADDR [--server S] [--port P] [--user U] [--password W]\n"
+        "      Sends remote-desktop settings to the terminal at ADDR. An option left\n"
+        "      out is sent as empty text; P is empty or 1..65535. Terminals do not\n"
+        "      answer: run discover to see the settings in effect.\n"
+        "  reboot [--to ADDR] IP...\n"
+        "  shutdown [--to ADDR] IP...\n"
+        "      Restarts or powers off the terminals with the addresses IP. The request\n"
+        "      goes to ADDR (default 255.255.255.255); only listed terminals act.\n"
+        "  help\n"
+        "      Prints this text (so do --help and -h).\n"
+        "\n"
+        "Addresses are dotted IPv4: four decimal numbers 0..255. An option's value\n"
+        "may also be given as --option=VALUE.\n"
+        "\n"
+        "Exit status: 0 on success, 1 on a network error, 2 on an argument error\n"
+        "(nothing is sent then).\n"
+        "\n"
+        "Examples:\n"
+        "  termctl discover\n"
+        "  termctl discover --to 192.168.1.255 --time 0.5 --json\n"
+        "  termctl set-rdp 192.168.1.20 --server 10.1.1.1 --port 3389 --user alice "
+        "--password secret\n"
+        "  termctl reboot 192.168.1.20 192.168.1.21\n"
+        "  termctl shutdown --to 192.168.1.255 192.168.1.20\n");
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+// What one run of termctl has to do, read from its arguments. Parsing needs
+// no socket: a request comes out ready to send, or an error text that names
+// the offending argument, so a bad command line never reaches the network.
+class CommandLine
+{
+public:
+    enum class Action {
+        Help,     // usage text asked for
+        Usage,    // no arguments at all: usage text as the error
+        Invalid,  // see error
+        Discover, // send the request, then collect reports
+        Send,     // send the request, no answer expected
+    };
+
+    static constexpr quint32 LimitedBroadcast = 0xffffffff;
+    static constexpr int DefaultWaitMs = 2000;
+
+    // The arguments after the program name.
+    static CommandLine parse(const QStringList& arguments);
+    static QString usage();
+
+    Action action = Action::Invalid;
+    QString error;
+    quint32 destination = LimitedBroadcast; // host order
+    int waitMs = DefaultWaitMs;             // discover only
+    bool json = false;                      // discover only
+    std::string key;                        // the request packet
+    std::string content;
+};

@@ -1,0 +1,62 @@
+#include "consoleclient.h"
+
+#include "reporttable.h"
+#include "shareprotocol.h"
+#include "terminalmsgrequest.h"
+
+#include <QEventLoop>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+namespace {
+
+bool sendFrom(QUdpSocket& socket, const std::string& key, const std::string& content,
+              quint32 destination, QString& error)
+{
+    const std::string packet = PreData(key, content).toString();
+    const QHostAddress address(destination);
+    const qint64 sent = socket.writeDatagram(packet.data(), qint64(packet.size()), address,
+                                             ConsoleClient::Port);
+    if (sent == qint64(packet.size()))
+        return true;
+    error = QStringLiteral("cannot send to %1: %2").arg(address.toString(), socket.errorString());
+    return false;
+}
+
+} // namespace
+
+bool ConsoleClient::send(const std::string& key, const std::string& content, quint32 destination,
+                         QString& error)
+{
+    QUdpSocket socket;
+    return sendFrom(socket, key, content, destination, error);
+}
+
+bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& reports,
+                             QString& error)
+{
+    QUdpSocket socket;
+    // Shared, so that a console can run beside an agent or another console.
+    if (!socket.bind(QHostAddress::AnyIPv4, Port,
+                     QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+        error = QStringLiteral("cannot listen on UDP port %1: %2")
+                    .arg(Port)
+                    .arg(socket.errorString());
+        return false;
+    }
+    QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&socket, &reports] {
+        while (socket.hasPendingDatagrams()) {
+            const QNetworkDatagram datagram = socket.receiveDatagram();
+            if (!datagram.isValid())
+                break;
+            reports.addDatagram(datagram.data());
+        }
+    });
+    if (!sendFrom(socket, TerminalMsgRequest::KEY, std::string(), destination, error))
+        return false;
+    QEventLoop loop;
+    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class ReportTable;
+
+// The network side of termctl: share protocol requests over UDP.
+class ConsoleClient
+{
+public:
+    static constexpr quint16 Port = 9800;
+
+    // Sends one packet to port 9800 of the destination (host order).
+    static bool send(const std::string& key, const std::string& content, quint32 destination,
+                     QString& error);
+
+    // Sends the discovery request and collects the reports heard for the
+    // given time. Terminals answer by broadcast to port 9800, not to the
+    // sender, so the request leaves from a socket bound to that port.
+    static bool discover(quint32 destination, int waitMs, ReportTable& reports, QString& error);
+};

@@ -1,0 +1,133 @@
+#include "reporttable.h"
+
+#include "addresscodec.h"
+#include "jsontext.h"
+#include "shareprotocol.h"
+#include "terminalmsg.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+namespace {
+
+struct Column
+{
+    const char* header;
+    const char* member;
+};
+
+constexpr Column Columns[] = {
+    {"ID", "id"},
+    {"HOST", "hostName"},
+    {"MODEL", "model"},
+    {"VERSION", "version"},
+    {"IP", "ip"},
+    {"MAC", "mac"},
+    {"RDP SERVER", "RDP_IP"},
+    {"RDP PORT", "RDP_PORT"},
+    {"RDP USER", "RDP_USER"},
+};
+
+// A member's text; anything but a string reads as empty.
+std::string member(const Json::Value& object, const char* name)
+{
+    const Json::Value& value = object[name];
+    return value.isString() ? value.asString() : std::string();
+}
+
+// Report texts come from the network: control characters would let a
+// terminal move the cursor or clear the screen of whoever reads the table.
+QString printable(const std::string& latin1)
+{
+    QString text = QString::fromLatin1(latin1.data(), qsizetype(latin1.size()));
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7f && code < 0xa0))
+            c = QLatin1Char('?');
+    }
+    return text;
+}
+
+} // namespace
+
+bool ReportTable::addDatagram(const QByteArray& datagram)
+{
+    if (!PreData::isShareProtocol(datagram.constData(), unsigned(datagram.size())))
+        return false;
+    const char* end = datagram.constData() + datagram.size();
+    const char* brace = std::find(datagram.constData() + 2, end, '{');
+    Json::Value packet;
+    if (brace == end || !JsonText::parse(brace, end, packet) || !packet.isObject())
+        return false;
+    const Json::Value& key = packet["key"];
+    const Json::Value& content = packet["content"];
+    if (!key.isString() || key.asString() != TerminalMsg::KEY || !content.isString())
+        return false;
+    Json::Value report;
+    if (!JsonText::parse(content.asString(), report) || !report.isObject())
+        return false;
+    m_reports[{member(report, "ip"), member(report, "mac")}] = std::move(report);
+    return true;
+}
+
+std::vector<const Json::Value*> ReportTable::sorted() const
+{
+    // The map already orders by ip text and mac; what is left is to order
+    // valid addresses by value, ahead of reports without one.
+    std::vector<std::pair<quint64, const Json::Value*>> ordered;
+    for (const auto& [id, report] : m_reports) {
+        const auto address = AddressCodec::parse(id.first);
+        ordered.emplace_back(address ? *address : std::numeric_limits<quint64>::max(), &report);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Json::Value*> reports;
+    for (const auto& entry : ordered)
+        reports.push_back(entry.second);
+    return reports;
+}
+
+QString ReportTable::table() const
+{
+    const std::vector<const Json::Value*> reports = sorted();
+    std::vector<QStringList> lines(1);
+    for (const Column& column : Columns)
+        lines[0] << QLatin1String(column.header);
+    for (const Json::Value* report : reports) {
+        QStringList cells;
+        for (const Column& column : Columns)
+            cells << printable(member(*report, column.member));
+        lines.push_back(cells);
+    }
+
+    std::vector<qsizetype> widths(std::size(Columns), 0);
+    for (const QStringList& cells : lines) {
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = std::max(widths[i], cells[qsizetype(i)].size());
+    }
+    QString text;
+    for (const QStringList& cells : lines) {
+        QString line;
+        for (size_t i = 0; i < widths.size(); ++i) {
+            if (i > 0)
+                line += QLatin1String("  ");
+            line += cells[qsizetype(i)].leftJustified(widths[i]);
+        }
+        // No padding after the last column.
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString ReportTable::jsonLines() const
+{
+    QString text;
+    for (const Json::Value* report : sorted()) {
+        const std::string line = JsonText::write(*report);
+        text += QString::fromLatin1(line.data(), qsizetype(line.size()));
+    }
+    return text;
+}

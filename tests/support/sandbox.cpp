@@ -1,0 +1,143 @@
+#include "sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+bool Sandbox::inside()
+{
+    if (qgetenv("TERMINAL_SANDBOX") != "1" || !QFile::exists(QStringLiteral("/run/sandbox/inside")))
+        return false;
+    // The machine's initial user namespace maps every id onto itself.
+    const QByteArray map = readFile(QStringLiteral("/proc/self/uid_map")).simplified();
+    return !map.isEmpty() && map != "0 0 4294967295";
+}
+
+QString Sandbox::script()
+{
+    return QStringLiteral(SANDBOX_SCRIPT);
+}
+
+int Sandbox::run(const QString& program, const QStringList& arguments, QByteArray* output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    if (output)
+        *output = process.readAll();
+    return process.exitCode();
+}
+
+int Sandbox::sandbox(const QStringList& arguments, QByteArray* output)
+{
+    return run(script(), arguments, output);
+}
+
+bool Sandbox::writeFile(const QString& path, const QByteArray& bytes, bool executable)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    return true;
+}
+
+QByteArray Sandbox::readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool Sandbox::writeRecordingScript(const QString& path, const FakeScript& fake)
+{
+    // Each call appends its argument count and its arguments, each ended by
+    // a NUL byte, so that blanks, quotes and line ends survive the record.
+    QByteArray body = "#!/bin/sh\n"
+                      "printf '%s\\0' \"$#\" \"$@\" >> '" + path.toUtf8() + ".calls'\n";
+    if (fake.sleepSeconds > 0)
+        body += "sleep " + QByteArray::number(fake.sleepSeconds) + "\n";
+    if (!fake.output.isEmpty()) {
+        if (!writeFile(path + ".out", fake.output))
+            return false;
+        body += "cat '" + path.toUtf8() + ".out'\n";
+    }
+    body += "exit " + QByteArray::number(fake.exitCode) + "\n";
+    QFile::remove(path + ".calls");
+    return writeFile(path, body, true);
+}
+
+QList<QStringList> Sandbox::recordedCalls(const QString& scriptPath)
+{
+    const QList<QByteArray> fields = readFile(scriptPath + ".calls").split('\0');
+    QList<QStringList> calls;
+    qsizetype i = 0;
+    while (i + 1 < fields.size()) {
+        const int count = fields.at(i++).toInt();
+        QStringList arguments;
+        for (int n = 0; n < count && i < fields.size(); ++n)
+            arguments << QString::fromUtf8(fields.at(i++));
+        calls << arguments;
+    }
+    return calls;
+}
+
+QStringList Sandbox::standinCalls(const QString& hostRoot)
+{
+    const QString text = QString::fromUtf8(readFile(hostRoot + "/tmp/sandbox-calls.log"));
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString Sandbox::hostRoot(const QString& host)
+{
+    return QStringLiteral("/run/sandbox/hosts/") + host;
+}
+
+QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
+{
+    int descriptor = -1;
+    // A namespace switch affects only the calling thread, so the socket is
+    // made on a thread of its own; a socket keeps the namespace it was made in.
+    std::thread maker([&] {
+        if (!host.isEmpty()) {
+            const int ns = ::open(QString("/run/netns/" + host).toLocal8Bit().constData(), O_RDONLY);
+            if (ns < 0 || ::setns(ns, CLONE_NEWNET) != 0)
+                return;
+            ::close(ns);
+        }
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            return;
+        }
+        descriptor = fd;
+    });
+    maker.join();
+    if (descriptor < 0)
+        return nullptr;
+    auto* socket = new QUdpSocket;
+    socket->setSocketDescriptor(descriptor, QAbstractSocket::BoundState);
+    return socket;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QUdpSocket;
+
+// What a fake device script prints, how it ends and how long it takes.
+struct FakeScript
+{
+    QByteArray output;
+    int exitCode = 0;
+    int sleepSeconds = 0;
+};
+
+// What tests need from the sandbox they run in: the guard, files, fake
+// device scripts that record their calls, and sockets in other hosts'
+// network namespaces.
+class Sandbox
+{
+public:
+    // True only inside tests/sandbox/sandbox.sh, never on the machine itself.
+    static bool inside();
+    static QString script();
+
+    // Runs the program and returns its exit code (-1 when it did not run).
+    static int run(const QString& program, const QStringList& arguments,
+                   QByteArray* output = nullptr);
+    // Runs "sandbox.sh ARGS..." inside the sandbox.
+    static int sandbox(const QStringList& arguments, QByteArray* output = nullptr);
+
+    // Writes a whole file, creating its directories.
+    static bool writeFile(const QString& path, const QByteArray& bytes, bool executable = false);
+    static QByteArray readFile(const QString& path);
+
+    // A fake device script that records each call's arguments and prints
+    // output. Its calls are read back with recordedCalls(path).
+    static bool writeRecordingScript(const QString& path, const FakeScript& fake = {});
+    static QList<QStringList> recordedCalls(const QString& scriptPath);
+
+    // Lines of the recording stand-ins for reboot, poweroff, ifconfig...
+    // under the given root ("" for this host, "/run/sandbox/hosts/t1" for a
+    // LAN host).
+    static QStringList standinCalls(const QString& hostRoot = QString());
+
+    // A UDP socket bound to 0.0.0.0:port (shared address) created in the
+    // network namespace of host name ("console", "t1"...); empty name
+    // means the sandbox's own namespace.
+    static QUdpSocket* udpSocket(const QString& host, quint16 port);
+
+    static QString hostRoot(const QString& host);
+};

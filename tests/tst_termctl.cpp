@@ -1,0 +1,263 @@
+// The console's logic without a socket: command lines, addresses, request
+// contents and the report table.
+#include "addresscodec.h"
+#include "commandline.h"
+#include "jsontext.h"
+#include "reporttable.h"
+#include "shareprotocol.h"
+#include "targetlist.h"
+#include "terminalinfo.h"
+
+#include "sandboxtestmain.h"
+
+#include <QtTest>
+
+namespace {
+
+TerminalInfo terminal(const std::string& ip, const std::string& mac, const std::string& host)
+{
+    return TerminalInfo{"ID-" + host, host, "QB560_a20", "1.12(240101)", ip, mac, "10.1.1.1",
+                        "3389", "user-" + host, "secret-" + host, "connected"};
+}
+
+QByteArray datagram(const std::string& key, const std::string& content)
+{
+    return QByteArray::fromStdString(PreData(key, content).toString());
+}
+
+QByteArray report(const TerminalInfo& info)
+{
+    return datagram("TERMINALMSG", info.toContent());
+}
+
+} // namespace
+
+class TestTermctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addresses()
+    {
+        const std::pair<const char*, qint32> valid[] = {
+            {"0.0.0.0", 0},           {"255.255.255.255", -1},
+            {"10.0.0.5", 167772165},  {"192.168.1.20", -1062731500},
+            {"128.0.0.0", std::numeric_limits<qint32>::min()},
+            {"127.255.255.255", std::numeric_limits<qint32>::max()}};
+        for (const auto& [text, value] : valid) {
+            const auto parsed = AddressCodec::parse(text);
+            QVERIFY2(parsed.has_value(), text);
+            QCOMPARE(AddressCodec::targetList({*parsed}), "[" + std::to_string(value) + "]");
+        }
+        for (const char* text : {"192.168.1", "1.2.3.256", "a.b.c.d", " 1.2.3.4", "1.2.3.4 ",
+                                 "1.2.3.4x", "x1.2.3.4", "", "1.2.3.4.5", "1..3.4", "1.2.3.",
+                                 "0x7f.0.0.1", "01.2.3.4", "1.2.3.0004", "-1.2.3.4", "+1.2.3.4",
+                                 "999.1.1.1", "1.2.3.4294967297", "1.2.3.4\n"})
+            QVERIFY2(!AddressCodec::parse(text), text);
+
+        const std::string list = AddressCodec::targetList({167772165u, 0xc0a80114u});
+        QCOMPARE(list, std::string("[167772165,-1062731500]"));
+        // The agent's own reader finds the same addresses.
+        QCOMPARE(TargetList::parse(list),
+                 std::optional(std::vector<qint32>{167772165, -1062731500}));
+    }
+
+    void helpAndUsage()
+    {
+        for (const QStringList& arguments : {QStringList{"help"}, {"--help"}, {"-h"},
+                                             {"discover", "--help"}, {"reboot", "-h"}})
+            QCOMPARE(CommandLine::parse(arguments).action, CommandLine::Action::Help);
+        QCOMPARE(CommandLine::parse({}).action, CommandLine::Action::Usage);
+        for (const char* word : {"discover", "set-rdp", "reboot", "shutdown", "--time", "--json",
+                                 "--server", "--port", "--user", "--password", "Examples"})
+            QVERIFY2(CommandLine::usage().contains(QLatin1String(word)), word);
+    }
+
+    void discover()
+    {
+        CommandLine command = CommandLine::parse({"discover"});
+        QCOMPARE(command.action, CommandLine::Action::Discover);
+        QCOMPARE(command.destination, 0xffffffffu);
+        QCOMPARE(command.waitMs, 2000);
+        QVERIFY(!command.json);
+        QCOMPARE(command.key, std::string("TERMINALMSG_REQUEST"));
+        QCOMPARE(command.content, std::string());
+
+        command = CommandLine::parse(
+            {"discover", "--json", "--to", "192.168.1.255", "--time", "0.5"});
+        QCOMPARE(command.destination, 0xc0a801ffu);
+        QCOMPARE(command.waitMs, 500);
+        QVERIFY(command.json);
+        command = CommandLine::parse({"discover", "--to=10.0.0.5", "--time=.0001"});
+        QCOMPARE(command.destination, 167772165u);
+        QCOMPARE(command.waitMs, 1); // rounded up, never a zero wait
+    }
+
+    void setRdp()
+    {
+        CommandLine command =
+            CommandLine::parse({"set-rdp", "192.168.1.20", "--server", "10.1.1.1", "--port",
+                                "3389", "--user", "u", "--password", "p w"});
+        QCOMPARE(command.action, CommandLine::Action::Send);
+        QCOMPARE(command.destination, 0xc0a80114u);
+        QCOMPARE(command.key, std::string("SETRDPINFO_REQUEST"));
+        QCOMPARE(command.content, std::string(R"({"RDP_IP":"10.1.1.1","RDP_PASSWORD":"p w",)"
+                                              R"("RDP_PORT":"3389","RDP_USER":"u"})"));
+        command = CommandLine::parse({"set-rdp", "10.0.0.5"});
+        QCOMPARE(command.content,
+                 std::string(R"({"RDP_IP":"","RDP_PASSWORD":"","RDP_PORT":"","RDP_USER":""})"));
+        // Escaped quotes, Latin-1 as single bytes, values that look like options.
+        command = CommandLine::parse({"set-rdp", "10.0.0.5", "--password", "-\"q\\\u00e9",
+                                      "--user=a=b", "--port", "03389"});
+        QCOMPARE(command.content,
+                 std::string("{\"RDP_IP\":\"\",\"RDP_PASSWORD\":\"-\\\"q\\\\\xe9\","
+                             "\"RDP_PORT\":\"3389\",\"RDP_USER\":\"a=b\"}"));
+
+        for (const char* port : {"1", "65535", ""}) {
+            command = CommandLine::parse({"set-rdp", "1.1.1.1", "--port", port});
+            QVERIFY(command.content.find("\"RDP_PORT\":\"" + std::string(port) + "\"")
+                    != std::string::npos);
+        }
+        for (const char* port : {"0", "65536", "-1", "+80", " 80", "3389x", "0x50", "1e3",
+                                 "99999999999999999999"}) {
+            command = CommandLine::parse({"set-rdp", "10.0.0.5", "--port", port});
+            QCOMPARE(command.action, CommandLine::Action::Invalid);
+            QVERIFY2(command.error.contains(QStringLiteral("'%1'").arg(port)),
+                     qPrintable(command.error));
+        }
+    }
+
+    void power()
+    {
+        CommandLine command = CommandLine::parse({"reboot", "10.0.0.5", "192.168.1.20"});
+        QCOMPARE(command.action, CommandLine::Action::Send);
+        QCOMPARE(command.destination, 0xffffffffu);
+        QCOMPARE(command.key, std::string("TERMINALREBOOT_REQUEST"));
+        QCOMPARE(command.content, std::string("[167772165,-1062731500]"));
+        command = CommandLine::parse({"shutdown", "128.0.0.0", "--to", "192.168.1.255"});
+        QCOMPARE(command.destination, 0xc0a801ffu);
+        QCOMPARE(command.key, std::string("TERMINALSHUTDOWN_REQUEST"));
+        QCOMPARE(command.content, std::string("[-2147483648]"));
+    }
+
+    void invalidCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named"); // what the error must mention
+        QTest::newRow("command") << QStringList{"restart"} << "'restart'";
+        QTest::newRow("option") << QStringList{"discover", "--wait", "1"} << "'--wait'";
+        QTest::newRow("other's option") << QStringList{"reboot", "--json", "1.1.1.1"} << "'--json'";
+        QTest::newRow("no value") << QStringList{"discover", "--to"} << "'--to'";
+        QTest::newRow("flag value") << QStringList{"discover", "--json=yes"} << "'--json'";
+        QTest::newRow("twice") << QStringList{"discover", "--time", "1", "--time=2"} << "'--time'";
+        QTest::newRow("operand") << QStringList{"discover", "10.0.0.5"} << "'10.0.0.5'";
+        QTest::newRow("bad --to") << QStringList{"discover", "--to", "192.168.1"} << "'192.168.1'";
+        QTest::newRow("empty --to") << QStringList{"reboot", "--to=", "10.0.0.5"} << "''";
+        for (const char* time : {"0", "0.0", "-1", "abc", "", "1e3", "inf", "1.2.3", "86400.5"})
+            QTest::newRow(qPrintable(QStringLiteral("time '%1'").arg(time)))
+                << QStringList{"discover", "--time", time} << QStringLiteral("'%1'").arg(time);
+        QTest::newRow("no address") << QStringList{"set-rdp", "--user", "u"} << "address";
+        QTest::newRow("bad address") << QStringList{"set-rdp", "1.2.3.256"} << "'1.2.3.256'";
+        QTest::newRow("two addresses")
+            << QStringList{"set-rdp", "1.1.1.1", "1.1.1.2"} << "'1.1.1.2'";
+        QTest::newRow("not Latin-1") << QStringList{"set-rdp", "1.1.1.1", "--server", "\u20ac"}
+                                     << "'--server'";
+        QTest::newRow("no targets") << QStringList{"shutdown", "--to", "10.0.0.255"} << "address";
+        QTest::newRow("bad target") << QStringList{"reboot", "1.1.1.1", " 1.1.1.2"} << "' 1.1.1.2'";
+    }
+
+    void invalidCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        const CommandLine command = CommandLine::parse(arguments);
+        QCOMPARE(command.action, CommandLine::Action::Invalid);
+        QVERIFY2(command.error.contains(named), qPrintable(command.error));
+        QVERIFY(!command.error.contains('\n'));
+        QVERIFY(command.key.empty());
+    }
+
+    void ignoresOtherPackets()
+    {
+        ReportTable reports;
+        const std::string content = terminal("10.0.0.5", "aa", "t1").toContent();
+        for (const QByteArray& packet :
+             {datagram("TERMINALMSG_REQUEST", ""), datagram("TERMINALREBOOT_REQUEST", "[1]"),
+              datagram("TERMINALMSG", "not json"), datagram("TERMINALMSG", "[\"10.0.0.5\"]"),
+              QByteArray(), QByteArray("##"), QByteArray("##{"),
+              datagram("TERMINALMSG", content).mid(2),
+              QByteArray(R"(##{"key":"TERMINALMSG","content":{"ip":"10.0.0.5"}})"),
+              QByteArray(R"(##{"key":7,"content":"{}"})")})
+            QVERIFY2(!reports.addDatagram(packet), packet.constData());
+        QVERIFY(reports.empty());
+        QCOMPARE(reports.jsonLines(), QString());
+        QCOMPARE(reports.table().count('\n'), 1); // the header alone
+    }
+
+    void newestReportWins()
+    {
+        ReportTable reports;
+        QVERIFY(reports.addDatagram(report(terminal("10.0.0.5", "aa", "old"))));
+        QVERIFY(reports.addDatagram(report(terminal("10.0.0.5", "aa", "new"))));
+        // Same address, other device: an address conflict is worth two rows.
+        QVERIFY(reports.addDatagram(report(terminal("10.0.0.5", "bb", "other"))));
+        const QStringList lines = reports.table().chopped(1).split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[1].contains("new"));
+        QVERIFY(lines[2].contains("other"));
+        QVERIFY(!reports.table().contains("old"));
+    }
+
+    void tableSortedAndAligned()
+    {
+        ReportTable reports;
+        for (const char* ip :
+             {"192.168.1.100", "nowhere", "192.168.1.20", "10.0.0.5", "192.168.1.3"})
+            reports.addDatagram(report(terminal(ip, "m", std::string("h") + ip)));
+        const QStringList lines = reports.table().chopped(1).split('\n');
+        QCOMPARE(lines.size(), 6);
+        const QString& header = lines[0];
+        for (const char* column : {"ID", "HOST", "MODEL", "VERSION", "IP", "MAC", "RDP SERVER",
+                                   "RDP PORT", "RDP USER"})
+            QVERIFY2(header.contains(column), column);
+        const qsizetype ipColumn = header.indexOf("IP  ");
+        const qsizetype hostColumn = header.indexOf("HOST");
+        const qsizetype userColumn = header.indexOf("RDP USER");
+        QStringList order;
+        for (const QString& line : lines.mid(1)) {
+            const QString ip = line.mid(ipColumn).section(' ', 0, 0);
+            order << ip;
+            QCOMPARE(line.mid(hostColumn).section(' ', 0, 0), "h" + ip);
+            QCOMPARE(line.mid(userColumn), "user-h" + ip);
+        }
+        QCOMPARE(order, (QStringList{"10.0.0.5", "192.168.1.3", "192.168.1.20", "192.168.1.100",
+                                     "nowhere"}));
+        for (const char* value : {"ID-h10.0.0.5", "QB560_a20", "1.12(240101)", "10.1.1.1", "3389"})
+            QVERIFY2(lines[1].contains(value), value);
+    }
+
+    void tableHidesPasswordAndControls()
+    {
+        ReportTable reports;
+        reports.addDatagram(report(terminal("10.0.0.5", "aa", "t\x1b[2J\x7f")));
+        const QString table = reports.table();
+        QVERIFY(!table.contains("secret"));
+        QVERIFY(!table.contains("PASSWORD"));
+        QVERIFY2(table.contains("t?[2J?"), qPrintable(table));
+    }
+
+    void jsonLines()
+    {
+        ReportTable reports;
+        TerminalInfo second = terminal("10.0.0.9", "bb", "caf\xe9"); // Latin-1, as agents send it
+        reports.addDatagram(report(second));
+        reports.addDatagram(report(terminal("10.0.0.5", "aa", "first")));
+        const QStringList lines = reports.jsonLines().chopped(1).split('\n');
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0].toStdString() + "\n", terminal("10.0.0.5", "aa", "first").toContent());
+        QCOMPARE(lines[1].toLatin1().toStdString() + "\n", second.toContent());
+    }
+};
+
+SANDBOX_TEST_MAIN(TestTermctl)
+#include "tst_termctl.moc"
