@@ -1,5 +1,5 @@
 #include "sandboxtestmain.h"
-#include "stdoutcapture.h"
+#include "outputcapture.h"
 
 #include "setrdpinforequest.h"
 #include "shareprotocol.h"
@@ -18,7 +18,7 @@ private:
     // Unpacks text and returns the packet with what it traced.
     static std::unique_ptr<PreData> unpack(const QByteArray& text, QByteArray* traces)
     {
-        StdoutCapture capture;
+        OutputCapture capture(stdout);
         std::unique_ptr<PreData> packet(PreData::unpack(text.constData(), QVariant(42)));
         *traces = capture.text();
         return packet;

@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs what building and testing need on Debian 12, and only what is
+# missing. Runs as root, or through sudo.
+set -eu
+
+PACKAGES="
+    g++ cmake make pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
+    libjsoncpp-dev libjpeg62-turbo-dev
+    iproute2 util-linux procps
+"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=""
+else
+    sudo="sudo"
+fi
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,75 @@
+#include "sandboxtestmain.h"
+
+#include "scriptrunner.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+// Every device script goes through ScriptRunner: arguments stay arguments,
+// and a script that hangs is not waited for beyond its limit.
+class TestScriptRunner : public QObject
+{
+    Q_OBJECT
+
+    const QString script = QStringLiteral("/opt/test/script.sh");
+
+private slots:
+    void argumentsArriveUnchanged()
+    {
+        QVERIFY(Sandbox::writeRecordingScript(script, {"", 7}));
+        const QStringList arguments{"a b", "", "'\"", "$(touch /tmp/x); rm -rf /", "\n", "*"};
+        QCOMPARE(ScriptRunner::execute(script, arguments), 7);
+        QCOMPARE(Sandbox::recordedCalls(script), QList<QStringList>{arguments});
+        QVERIFY(!QFile::exists("/tmp/x"));
+    }
+
+    void missingProgram()
+    {
+        QCOMPARE(ScriptRunner::execute("/opt/test/absent.sh"), -2);
+        const ScriptRunner::Output output = ScriptRunner::read("/opt/test/absent.sh", {}, 1000);
+        QVERIFY(!output.ok);
+        QVERIFY(!output.errorText.isEmpty());
+        QVERIFY(!ScriptRunner::startDetached("/opt/test/absent.sh"));
+    }
+
+    void readsOutput()
+    {
+        QVERIFY(Sandbox::writeRecordingScript(script, {"a|b|c|1\n", 3}));
+        const ScriptRunner::Output output = ScriptRunner::read(script, {"x"}, 5000);
+        QVERIFY(output.ok);
+        QCOMPARE(output.standardOutput, QByteArray("a|b|c|1\n"));
+    }
+
+    void slowScriptIsKilledAtTheLimit()
+    {
+        QVERIFY(Sandbox::writeFile(script, "#!/bin/sh\necho $$ > /opt/test/pid\nexec sleep 30\n", true));
+        QElapsedTimer timer;
+        timer.start();
+        const ScriptRunner::Output output = ScriptRunner::read(script, {}, 500);
+        QVERIFY(timer.elapsed() < 5000);
+        QVERIFY(!output.ok);
+        QVERIFY(!output.errorText.isEmpty());
+        const QByteArray pid = Sandbox::readFile("/opt/test/pid").trimmed();
+        QVERIFY(!pid.isEmpty());
+        QTRY_VERIFY(!QFileInfo::exists("/proc/" + QString::fromLatin1(pid)));
+    }
+
+    void crashIsAnError()
+    {
+        QVERIFY(Sandbox::writeFile(script, "#!/bin/sh\necho x\nkill -SEGV $$\n", true));
+        QVERIFY(!ScriptRunner::read(script, {}, 5000).ok);
+        QCOMPARE(ScriptRunner::execute(script), -1);
+    }
+
+    void detachedRunsInGivenDirectory()
+    {
+        QVERIFY(Sandbox::writeFile(script, "#!/bin/sh\npwd > /opt/test/pwd.txt\n", true));
+        QVERIFY(ScriptRunner::startDetached(script, {}, "/tmp"));
+        QTRY_COMPARE(Sandbox::readFile("/opt/test/pwd.txt"), QByteArray("/tmp\n"));
+    }
+};
+
+SANDBOX_TEST_MAIN(TestScriptRunner)
+#include "tst_scriptrunner.moc"
