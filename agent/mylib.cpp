@@ -1,19 +1,136 @@
 #include "mylib.h"
 
+#include "devicepaths.h"
+#include "framebuffermapping.h"
+#include "jpegencoder.h"
+#include "linefile.h"
+#include "screenframe.h"
 #include "scriptrunner.h"
 
 #include <QDebug>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <linux/fb.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 const char* const GetScript = "./getRDPinfo.sh";
 const char* const UpdateScript = "./updateRDPinfo.sh";
 const int GetScriptTimeoutMs = 30000;
+// Larger than any panel; a device reporting more is not believed.
+const quint32 MaximumSide = 16384;
+
+const char* screenDevice()
+{
+    // Chosen once: switching the display takes effect when the agent restarts.
+    static const char* const device = isHdmiEnabled() ? "/dev/fb1" : "/dev/fb0";
+    return device;
+}
+
+ScreenFrame::Channel channel(const fb_bitfield& field)
+{
+    return {int(qMin<quint32>(field.offset, 64)), int(qMin<quint32>(field.length, 64))};
+}
+
+// Fills in the frame's geometry and the address of the device memory;
+// false when they cannot be read or the frame cannot be encoded.
+bool readGeometry(int fd, ScreenFrame& frame, unsigned long& memoryStart)
+{
+    fb_var_screeninfo var{};
+    if (::ioctl(fd, FBIOGET_VSCREENINFO, &var) != 0) {
+        qWarning() << "Provider::getScreenData: FBIOGET_VSCREENINFO " << std::strerror(errno);
+        return false;
+    }
+    qDebug() << "Provider::getScreenData: width: " << var.xres << " height: " << var.yres
+             << " depth: " << var.bits_per_pixel;
+    if (var.xres == 0 || var.yres == 0 || var.xres > MaximumSide || var.yres > MaximumSide) {
+        qWarning() << "Provider::getScreenData: bad frame size";
+        return false;
+    }
+    frame.width = int(var.xres);
+    frame.height = int(var.yres);
+    frame.bitsPerPixel = int(qMin<quint32>(var.bits_per_pixel, 64));
+    frame.red = channel(var.red);
+    frame.green = channel(var.green);
+    frame.blue = channel(var.blue);
+    if (!frame.hasSupportedFormat()) {
+        qWarning() << "Provider::getScreenData: unsupported pixel format";
+        return false;
+    }
+    const int packed = frame.width * (frame.bitsPerPixel / 8);
+    // Drivers may pad each row to their line length; without it rows are packed.
+    fb_fix_screeninfo fix{};
+    const bool fixed = ::ioctl(fd, FBIOGET_FSCREENINFO, &fix) == 0;
+    const bool padded = fixed && fix.line_length != 0;
+    if (padded && (fix.line_length < quint32(packed) || fix.line_length > 4 * MaximumSide)) {
+        qWarning() << "Provider::getScreenData: bad line length " << fix.line_length;
+        return false;
+    }
+    frame.bytesPerLine = padded ? int(fix.line_length) : packed;
+    memoryStart = fixed ? fix.smem_start : 0;
+    return true;
+}
 } // namespace
+
+bool isHdmiEnabled()
+{
+    bool ok = false;
+    const int value = LineFile::read(QStringLiteral(HDMIDISPLAYFILE), 1).at(0).trimmed().toInt(&ok);
+    return ok && value != 0;
+}
+
+bool Provider::getScreenData(ScreenFrame& frame)
+{
+    // Kept per pool thread, like the frame of getScreenImage().
+    thread_local FramebufferMapping mapping;
+    const char* const device = screenDevice();
+    qDebug() << "Provider::getScreenData: screen_dev: " << device;
+    const int fd = ::open(device, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        qWarning() << "open fb0 " << std::strerror(errno);
+        return false;
+    }
+    unsigned long memoryStart = 0;
+    if (!readGeometry(fd, frame, memoryStart)) {
+        ::close(fd);
+        return false;
+    }
+    // The last row's padding is left out: it may lie beyond the device's memory.
+    const size_t size = size_t(frame.bytesPerLine) * size_t(frame.height - 1)
+                        + size_t(frame.width) * size_t(frame.bitsPerPixel / 8);
+    const uchar* const pixels = mapping.map(fd, size, memoryStart);
+    const int mapError = errno;
+    // The mapping keeps the memory on its own.
+    ::close(fd);
+    if (pixels == nullptr) {
+        qWarning() << "mmap fb0 " << std::strerror(mapError);
+        return false;
+    }
+    // Copied at once so that the encoder reads cached memory rather than the
+    // display's, and redraws during the encoding do not reach the image.
+    std::memcpy(frame.allocate(qsizetype(size)), pixels, size);
+    return true;
+}
+
+bool Provider::getScreenImage(QByteArray& out)
+{
+    // One frame buffer per pool thread, reused by its later captures.
+    thread_local ScreenFrame frame;
+    if (!getScreenData(frame)) {
+        qWarning() << "Provider::getScreenImage: getScreenData error";
+        return false;
+    }
+    QString error;
+    if (!JpegEncoder::encode(frame, JpegEncoder::DefaultQuality, out, error)) {
+        qWarning() << "ScreenBuffer::save to buffer error: " << error;
+        return false;
+    }
+    return true;
+}
 
 RDP_Info Provider::getRDPInfo()
 {

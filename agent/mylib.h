@@ -5,10 +5,22 @@
 #include <QByteArray>
 #include <QString>
 
-// Static helpers that reach the device: the remote-desktop settings scripts.
+class ScreenFrame;
+
+// True when line 1 of the HDMI flag file is a non-zero integer.
+bool isHdmiEnabled();
+
+// Static helpers that reach the device: the remote-desktop settings scripts
+// and the framebuffer.
 class Provider
 {
 public:
+    // Copies the visible frame of the framebuffer (/dev/fb1 when HDMI is in
+    // use at the first capture, else /dev/fb0) into frame; false on failure.
+    static bool getScreenData(ScreenFrame& frame);
+    // Captures and encodes one JPEG file into out (its allocation is reused).
+    static bool getScreenImage(QByteArray& out);
+
     // Runs "./getRDPinfo.sh" (at most 30 s) and reads its "|"-separated output.
     static RDP_Info getRDPInfo();
     // Runs "./updateRDPinfo.sh" with the four values as separate arguments.

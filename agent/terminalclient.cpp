@@ -1,8 +1,10 @@
 #include "terminalclient.h"
 
+#include "bcreceivemonitor.h"
 #include "config.h"
 #include "requesthandler.h"
 #include "terminalmsg.h"
+#include "terminaltcpserver.h"
 #include "terminaludpserver.h"
 
 #include <QDebug>
@@ -10,9 +12,13 @@
 TerminalClient::TerminalClient(QObject* parent)
     : QObject(parent),
       m_requestHandler(new RequestHandler(this)),
-      m_udpServer(new TerminalUdpServer(this))
+      m_udpServer(new TerminalUdpServer(this)),
+      m_tcpServer(new TerminalTcpServer(this)),
+      m_bcReceiveMonitor(new BcReceiveMonitor(this))
 {
     connect(m_udpServer, &TerminalUdpServer::newRequest, m_requestHandler,
+            &RequestHandler::handleRequest);
+    connect(m_tcpServer, &TerminalTcpServer::newRequest, m_requestHandler,
             &RequestHandler::handleRequest);
     connect(Config::getInstance(), &Config::networkOnlineChange, this,
             &TerminalClient::onNetworkOnlineChange);

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QString>
 
+class BcReceiveMonitor;
 class RequestHandler;
+class TerminalTcpServer;
 class TerminalUdpServer;
 
 // The agent's application object: creates the servers and the request
@@ -23,4 +25,6 @@ public slots:
 private:
     RequestHandler* m_requestHandler;
     TerminalUdpServer* m_udpServer;
+    TerminalTcpServer* m_tcpServer;
+    BcReceiveMonitor* m_bcReceiveMonitor;
 };

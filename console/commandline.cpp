@@ -1,8 +1,11 @@
 #include "commandline.h"
 
 #include "addresscodec.h"
+#include "filerequest.h"
 #include "jsontext.h"
 #include "setrdpinforequest.h"
+#include "tcpcommands.h"
+#include "tcpconnection.h"
 #include "terminalmsgrequest.h"
 #include "terminalrebootrequest.h"
 #include "terminalshutdownrequest.h"
@@ -28,6 +31,7 @@ constexpr Option DiscoverOptions[] = {{"--to", true}, {"--time", true}, {"--json
 constexpr Option SetRdpOptions[] = {
     {"--server", true}, {"--port", true}, {"--user", true}, {"--password", true}};
 constexpr Option PowerOptions[] = {{"--to", true}};
+constexpr Option OutputOptions[] = {{"-o", true}};
 
 // Long enough for any terminal to answer on a slow link, short enough that
 // the wait in milliseconds stays far from overflowing.
@@ -239,6 +243,76 @@ CommandLine power(const char* key, const Arguments& arguments)
     return command;
 }
 
+// The terminal address first, then what the command takes after it.
+QString takeOperands(const QString& name, const Arguments& arguments, const QStringList& after,
+                     CommandLine& command)
+{
+    const QStringList& operands = arguments.operands;
+    if (operands.isEmpty())
+        return QStringLiteral("%1 needs the terminal address").arg(name);
+    if (operands.size() <= after.size())
+        return QStringLiteral("%1 needs %2").arg(name, after[operands.size() - 1]);
+    if (operands.size() > after.size() + 1)
+        return QStringLiteral("unexpected argument %1").arg(quoted(operands[after.size() + 1]));
+    const auto destination = address(operands[0]);
+    if (!destination)
+        return QStringLiteral("invalid terminal address %1").arg(quoted(operands[0]));
+    command.destination = *destination;
+    return QString();
+}
+
+QString takeOutput(const QString& name, const Arguments& arguments, CommandLine& command)
+{
+    const auto output = arguments.options.constFind(QStringLiteral("-o"));
+    if (output == arguments.options.constEnd())
+        return QStringLiteral("%1 needs '-o FILE', the file to write").arg(name);
+    if (output->isEmpty())
+        return QStringLiteral("empty file name for '-o'");
+    command.localPath = *output;
+    return QString();
+}
+
+CommandLine tcp(const QString& name, const Arguments& arguments)
+{
+    CommandLine command;
+    QStringList after;
+    if (name == QLatin1String("upload"))
+        after << QStringLiteral("the package file");
+    else if (name == QLatin1String("get"))
+        after << QStringLiteral("the path of the file on the terminal");
+    if (const QString error = takeOperands(name, arguments, after, command); !error.isEmpty())
+        return invalid(error);
+
+    if (name == QLatin1String("screenshot") || name == QLatin1String("get")) {
+        if (const QString error = takeOutput(name, arguments, command); !error.isEmpty())
+            return invalid(error);
+    }
+    if (name == QLatin1String("screenshot")) {
+        command.action = CommandLine::Action::Screenshot;
+    } else if (name == QLatin1String("update")) {
+        command.action = CommandLine::Action::Update;
+    } else if (name == QLatin1String("upload")) {
+        command.localPath = arguments.operands[1];
+        if (command.localPath.isEmpty())
+            return invalid(QStringLiteral("empty package file name"));
+        command.action = CommandLine::Action::Upload;
+    } else {
+        const QString& remote = arguments.operands[1];
+        const auto path = latin1(remote);
+        if (!path || path->empty())
+            return invalid(QStringLiteral("invalid path %1 on the terminal (Latin-1 text, not "
+                                          "empty)")
+                               .arg(quoted(remote)));
+        if (TcpConnection::requestBlock(FileRequest::KEY, TcpCommands::fileRequestContent(*path))
+                .isEmpty())
+            return invalid(QStringLiteral("path %1 is too long for one request to the terminal")
+                               .arg(quoted(remote)));
+        command.remotePath = *path;
+        command.action = CommandLine::Action::Get;
+    }
+    return command;
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments)
@@ -257,6 +331,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return command;
     }
 
+    const bool overTcp = name == QLatin1String("screenshot") || name == QLatin1String("upload")
+                         || name == QLatin1String("update") || name == QLatin1String("get");
     std::span<const Option> known;
     if (name == QLatin1String("discover"))
         known = DiscoverOptions;
@@ -264,7 +340,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         known = SetRdpOptions;
     else if (name == QLatin1String("reboot") || name == QLatin1String("shutdown"))
         known = PowerOptions;
-    else
+    else if (name == QLatin1String("screenshot") || name == QLatin1String("get"))
+        known = OutputOptions;
+    else if (!overTcp)
         return invalid(QStringLiteral("unknown command %1").arg(quoted(name)));
 
     const Arguments parsed = split(name, words, known);
@@ -279,6 +357,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return discover(parsed);
     if (name == QLatin1String("set-rdp"))
         return setRdp(parsed);
+    if (overTcp)
+        return tcp(name, parsed);
     return power(name == QLatin1String("reboot") ? TerminalRebootRequest::KEY
                                                  : TerminalShutdownRequest::KEY,
                  parsed);
@@ -288,7 +368,8 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: termctl COMMAND [OPTION]... [ARGUMENT]...\n"
-        "Manages the terminals of the local network over UDP port 9800.\n"
+        "Manages the terminals of the local network over UDP port 9800 and, for\n"
+        "screenshots and files, TCP port 9600.\n"
         "\n"
         "Commands:\n"
         "  discover [--to ADDR] [--time SECONDS] [--json]\n"
@@ -309,14 +390,32 @@ QString CommandLine::usage()
         "  shutdown [--to ADDR] IP...\n"
         "      Restarts or powers off the terminals with the addresses IP. The request\n"
         "      goes to ADDR (default 255.255.255.255); only listed terminals act.\n"
+        "  screenshot ADDR -o FILE\n"
+        "      Saves a JPEG screenshot of the terminal at ADDR in FILE. A terminal\n"
+        "      answers from the image it captured after the previous request, so the\n"
+        "      first request after its start gets none; termctl then asks once more.\n"
+        "  upload ADDR PACKAGE\n"
+        "      Sends the update package file PACKAGE to the terminal at ADDR. The\n"
+        "      terminal keeps it only when all bytes arrived; it does not answer.\n"
+        "  update ADDR\n"
+        "      Installs the uploaded package and prints the terminal's reply:\n"
+        "      \"successfully!\", \"error: update failed!\" or, when no package was\n"
+        "      received, \"error: validation failed!\" (exit status 1 for both).\n"
+        "  get ADDR PATH -o FILE\n"
+        "      Fetches the file PATH of the terminal at ADDR into FILE, checking that\n"
+        "      every announced byte arrived.\n"
         "  help\n"
         "      Prints this text (so do --help and -h).\n"
         "\n"
         "Addresses are dotted IPv4: four decimal numbers 0..255. An option's value\n"
         "may also be given as --option=VALUE.\n"
         "\n"
-        "Exit status: 0 on success, 1 on a network error, 2 on an argument error\n"
-        "(nothing is sent then).\n"
+        "FILE is written only when the transfer is complete. Transfers show their\n"
+        "progress when standard error is a terminal.\n"
+        "\n"
+        "Exit status: 0 on success, 1 on a network or protocol error or an error\n"
+        "reply, 2 on an argument error or a local file that cannot be read or\n"
+        "written (nothing is sent then).\n"
         "\n"
         "Examples:\n"
         "  termctl discover\n"
@@ -324,5 +423,8 @@ QString CommandLine::usage()
         "  termctl set-rdp 192.168.1.20 --server 10.1.1.1 --port 3389 --user alice "
         "--password secret\n"
         "  termctl reboot 192.168.1.20 192.168.1.21\n"
-        "  termctl shutdown --to 192.168.1.255 192.168.1.20\n");
+        "  termctl shutdown --to 192.168.1.255 192.168.1.20\n"
+        "  termctl screenshot 192.168.1.20 -o screen.jpg\n"
+        "  termctl upload 192.168.1.20 update.tar.gz && termctl update 192.168.1.20\n"
+        "  termctl get 192.168.1.20 /etc/hostname_s -o hostname_s\n");
 }

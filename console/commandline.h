@@ -17,6 +17,10 @@ public:
         Invalid,  // see error
         Discover, // send the request, then collect reports
         Send,     // send the request, no answer expected
+        Screenshot, // TCP: fetch a screenshot into localPath
+        Upload,     // TCP: send the package localPath
+        Update,     // TCP: install the uploaded package
+        Get,        // TCP: fetch remotePath into localPath
     };
 
     static constexpr quint32 LimitedBroadcast = 0xffffffff;
@@ -33,4 +37,6 @@ public:
     bool json = false;                      // discover only
     std::string key;                        // the request packet
     std::string content;
+    QString localPath;                      // screenshot, get: output; upload: package
+    std::string remotePath;                 // get only
 };

@@ -1,8 +1,10 @@
 #include "commandline.h"
 #include "consoleclient.h"
 #include "reporttable.h"
+#include "tcpcommands.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 
 #include <cstdio>
 
@@ -16,6 +18,13 @@ void print(std::FILE* stream, const QString& text)
 void fail(const QString& message)
 {
     print(stderr, QStringLiteral("termctl: %1\n").arg(message));
+}
+
+int finish(int status, const QString& error)
+{
+    if (status != 0)
+        fail(error);
+    return status;
 }
 
 } // namespace
@@ -53,6 +62,26 @@ int main(int argc, char* argv[])
             return 1;
         }
         return 0;
+    case CommandLine::Action::Screenshot:
+        return finish(TcpCommands::screenshot(command.destination, command.localPath, error), error);
+    case CommandLine::Action::Get:
+        return finish(TcpCommands::get(command.destination, command.remotePath, command.localPath,
+                                       error),
+                      error);
+    case CommandLine::Action::Upload: {
+        const int status = TcpCommands::upload(command.destination, command.localPath, error);
+        if (status == 0)
+            print(stdout, QStringLiteral("uploaded %1; 'termctl update %2' installs it\n")
+                              .arg(command.localPath, QHostAddress(command.destination).toString()));
+        return finish(status, error);
+    }
+    case CommandLine::Action::Update: {
+        QString reply;
+        const int status = TcpCommands::update(command.destination, reply, error);
+        if (!reply.isEmpty())
+            print(stdout, reply + QLatin1Char('\n'));
+        return finish(status, error);
+    }
     }
     return 2;
 }

@@ -7,7 +7,8 @@ PACKAGES="
     g++ cmake make pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
     libjsoncpp-dev libjpeg62-turbo-dev
-    iproute2 util-linux procps
+    iproute2 util-linux procps iputils-ping
+    fonts-wqy-microhei fonts-wqy-zenhei
 "
 
 missing=""

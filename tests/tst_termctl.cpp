@@ -164,6 +164,34 @@ private slots:
                                      << "'--server'";
         QTest::newRow("no targets") << QStringList{"shutdown", "--to", "10.0.0.255"} << "address";
         QTest::newRow("bad target") << QStringList{"reboot", "1.1.1.1", " 1.1.1.2"} << "' 1.1.1.2'";
+        QTest::newRow("screenshot, no address") << QStringList{"screenshot", "-o", "f"} << "address";
+        QTest::newRow("screenshot, no -o") << QStringList{"screenshot", "1.1.1.1"} << "'-o FILE'";
+        QTest::newRow("screenshot, empty -o") << QStringList{"screenshot", "1.1.1.1", "-o="} << "'-o'";
+        QTest::newRow("screenshot, -o without value")
+            << QStringList{"screenshot", "1.1.1.1", "-o"} << "'-o'";
+        QTest::newRow("screenshot, two -o")
+            << QStringList{"screenshot", "1.1.1.1", "-o", "a", "-o", "b"} << "'-o'";
+        QTest::newRow("screenshot, bad address")
+            << QStringList{"screenshot", "1.1.1", "-o", "f"} << "'1.1.1'";
+        QTest::newRow("screenshot, extra operand")
+            << QStringList{"screenshot", "1.1.1.1", "x", "-o", "f"} << "'x'";
+        QTest::newRow("screenshot, other option")
+            << QStringList{"screenshot", "1.1.1.1", "--to", "1.1.1.2"} << "'--to'";
+        QTest::newRow("upload, no package") << QStringList{"upload", "1.1.1.1"} << "package";
+        QTest::newRow("upload, empty package") << QStringList{"upload", "1.1.1.1", ""} << "package";
+        QTest::newRow("upload, two packages")
+            << QStringList{"upload", "1.1.1.1", "a", "b"} << "'b'";
+        QTest::newRow("upload, -o") << QStringList{"upload", "1.1.1.1", "a", "-o", "b"} << "'-o'";
+        QTest::newRow("update, no address") << QStringList{"update"} << "address";
+        QTest::newRow("update, extra") << QStringList{"update", "1.1.1.1", "now"} << "'now'";
+        QTest::newRow("get, no path") << QStringList{"get", "1.1.1.1", "-o", "f"} << "path";
+        QTest::newRow("get, no -o") << QStringList{"get", "1.1.1.1", "/etc/x"} << "'-o FILE'";
+        QTest::newRow("get, empty path") << QStringList{"get", "1.1.1.1", "", "-o", "f"} << "''";
+        QTest::newRow("get, not Latin-1")
+            << QStringList{"get", "1.1.1.1", "/\u20ac", "-o", "f"} << "'/\u20ac'";
+        const QString longPath = "/" + QString(300, 'p');
+        QTest::newRow("get, path too long")
+            << QStringList{"get", "1.1.1.1", longPath, "-o", "f"} << "too long";
     }
 
     void invalidCommandLine()

@@ -77,7 +77,8 @@ bool Sandbox::writeRecordingScript(const QString& path, const FakeScript& fake)
             return false;
         body += "cat '" + path.toUtf8() + ".out'\n";
     }
-    body += "exit " + QByteArray::number(fake.exitCode) + "\n";
+    body += fake.commands;
+    body += "\nexit " + QByteArray::number(fake.exitCode) + "\n";
     QFile::remove(path + ".calls");
     return writeFile(path, body, true);
 }

@@ -13,6 +13,7 @@ struct FakeScript
     QByteArray output;
     int exitCode = 0;
     int sleepSeconds = 0;
+    QByteArray commands = {}; // shell lines run after the output, before the exit
 };
 
 // What tests need from the sandbox they run in: the guard, files, fake

@@ -1,3 +1,3 @@
 #!/bin/sh
-# Simulated terminal: a reboot only leaves a line in the device log.
+# Simulated terminal: only logs that a reboot.
 echo "$(date '+%T') reboot.sh: the terminal reboots" >> /tmp/device.log

@@ -1,0 +1,62 @@
+#include "update.h"
+
+#include "acceptuploadfile.h"
+#include "scriptrunner.h"
+#include "socketio.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+
+#include <unistd.h>
+
+Update::Update(const PreData& packet) : PreData(packet) {}
+
+Update::~Update() = default;
+
+bool Update::checkUpdatePackage(const QString& path)
+{
+    return QFileInfo::exists(path);
+}
+
+bool Update::updateSystem(const QString& path)
+{
+    // The script and its one argument go to the process as a list: no shell
+    // reads the path or the directory name.
+    const QString program = QDir::currentPath() + QStringLiteral("/update.sh");
+    qDebug() << program + QLatin1Char(' ') + path;
+    return ScriptRunner::execute(program, {path}) == 0;
+}
+
+bool Update::reply(int socket, const char* text)
+{
+    return SocketIo::sendAll(socket, text, qint64(std::strlen(text)) + 1);
+}
+
+void Update::dealTask()
+{
+    qDebug() << "Update::dealTask: " << key.c_str();
+    const int socket = extra.toInt();
+    const QString package = QString::fromLatin1(AcceptUploadFile::UploadFilePath);
+    qDebug() << "Update::dealTask: 1)check update package: " << package;
+    if (!checkUpdatePackage(package)) {
+        reply(socket, "error: validation failed!");
+    } else {
+        const QString directory = QDir::currentPath();
+        qDebug() << "Update::dealTask: 2)update system: ";
+        if (!updateSystem(package)) {
+            reply(socket, "error: update failed!");
+        } else {
+            if (!reply(socket, "successfully!"))
+                qDebug() << "send update result failed";
+            qDebug() << "Update::dealTask: 3)clean";
+            const QString clean = directory + QStringLiteral("/clearUpdate.sh");
+            qDebug() << clean;
+            ScriptRunner::execute(clean);
+        }
+    }
+    ::close(socket);
+    delete this;
+}

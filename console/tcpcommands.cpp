@@ -1,0 +1,233 @@
+#include "tcpcommands.h"
+
+#include "filerequest.h"
+#include "jsontext.h"
+#include "progress.h"
+#include "screenrequest.h"
+#include "tcpconnection.h"
+#include "updaterequest.h"
+#include "uploadrequest.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 BlockSize = 64 * 1024;
+
+qint32 littleEndian32(const QByteArray& bytes)
+{
+    quint32 value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | quint8(bytes[i]);
+    return qint32(value);
+}
+
+// Total size of a length-prefixed answer once its length has arrived.
+qint64 announcedTotal(const QByteArray& answer)
+{
+    return answer.size() < 4 ? -1 : 4 + qint64(qMax(0, littleEndian32(answer)));
+}
+
+// Sends one request and collects the whole answer, showing its progress.
+bool exchange(quint32 destination, const std::string& key, const std::string& content,
+              const QString& label, QByteArray& answer, QString& error)
+{
+    TcpConnection connection;
+    if (!connection.open(destination, TcpCommands::IdleTimeoutMs, error)
+        || !connection.sendRequest(key, content, error))
+        return false;
+    Progress progress(label);
+    return connection.readToEnd(answer, error, [&progress](const QByteArray& data) {
+        progress.show(data.size(), announcedTotal(data));
+    });
+}
+
+// The output is opened before anything is sent, so that a path that cannot
+// be written fails at once, and it replaces the old file only when whole.
+bool openOutput(QSaveFile& file, QString& error)
+{
+    if (file.open(QIODevice::WriteOnly))
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    return false;
+}
+
+bool save(QSaveFile& file, const QByteArray& bytes, QString& error)
+{
+    if (file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    return false;
+}
+
+void note(const QString& text)
+{
+    std::fprintf(stderr, "termctl: %s\n", text.toLocal8Bit().constData());
+}
+
+} // namespace
+
+quint32 TcpCommands::crc32(const QByteArray& data, quint32 crc)
+{
+    crc = ~crc;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+std::string TcpCommands::fileRequestContent(const std::string& remotePath)
+{
+    Json::Value request(Json::objectValue);
+    request["fileName"] = remotePath;
+    std::string content = JsonText::write(request);
+    content.pop_back(); // the writer's closing line feed
+    return content;
+}
+
+std::string TcpCommands::uploadContent(const QString& fileName, quint32 crc, qint64 size)
+{
+    QString name;
+    for (const QChar c : fileName)
+        name += c == QLatin1Char(';') || c.unicode() > 0xff || c.unicode() < 0x20 ? QLatin1Char('_') : c;
+    const std::string rest = ";" + std::to_string(crc) + ";" + std::to_string(size);
+    std::string content;
+    for (;;) {
+        content = name.toLatin1().toStdString() + rest;
+        if (name.isEmpty() || !TcpConnection::requestBlock(UploadRequest::KEY, content).isEmpty())
+            return content;
+        name.chop(1);
+    }
+}
+
+bool TcpCommands::lengthPrefixed(const QByteArray& answer, QByteArray& payload, QString& error)
+{
+    if (answer.size() < 4) {
+        error = QStringLiteral("the answer ended after %1 bytes, before its length").arg(answer.size());
+        return false;
+    }
+    const qint32 length = littleEndian32(answer);
+    const qint64 received = answer.size() - 4;
+    if (length < 0 || received != length) {
+        error = QStringLiteral("the terminal announced %1 bytes but sent %2").arg(length).arg(received);
+        return false;
+    }
+    payload = answer.mid(4);
+    return true;
+}
+
+bool TcpCommands::updateSucceeded(const QByteArray& answer, QString& text)
+{
+    const qsizetype end = answer.indexOf('\0');
+    text = QString::fromLatin1(end < 0 ? answer : answer.left(end));
+    return text == QLatin1String("successfully!");
+}
+
+int TcpCommands::screenshot(quint32 destination, const QString& output, QString& error)
+{
+    QSaveFile file(output);
+    if (!openOutput(file, error))
+        return 2;
+    QByteArray answer;
+    for (int attempt = 1; attempt <= 2 && answer.isEmpty(); ++attempt) {
+        if (attempt == 2)
+            note(QStringLiteral("the terminal had no screenshot stored yet (it captures one after "
+                                "answering); asking again"));
+        if (!exchange(destination, ScreenRequest::KEY, std::string(), QStringLiteral("screenshot"),
+                      answer, error))
+            return 1;
+    }
+    if (answer.isEmpty()) {
+        error = QStringLiteral("the terminal sent no screenshot (its capture failed, or another "
+                               "client was being sent the image)");
+        return 1;
+    }
+    QByteArray image;
+    return lengthPrefixed(answer, image, error) && save(file, image, error) ? 0 : 1;
+}
+
+int TcpCommands::get(quint32 destination, const std::string& remotePath, const QString& output,
+                     QString& error)
+{
+    QSaveFile file(output);
+    if (!openOutput(file, error))
+        return 2;
+    QByteArray answer;
+    if (!exchange(destination, FileRequest::KEY, fileRequestContent(remotePath),
+                  QStringLiteral("get"), answer, error))
+        return 1;
+    if (answer.isEmpty()) {
+        error = QStringLiteral("the terminal sent no file: %1 is missing or not readable there")
+                    .arg(QString::fromLatin1(remotePath));
+        return 1;
+    }
+    QByteArray bytes;
+    return lengthPrefixed(answer, bytes, error) && save(file, bytes, error) ? 0 : 1;
+}
+
+int TcpCommands::upload(quint32 destination, const QString& package, QString& error)
+{
+    QFile file(package);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(package, file.errorString());
+        return 2;
+    }
+    quint32 crc = 0;
+    for (QByteArray block; !(block = file.read(BlockSize)).isEmpty();)
+        crc = crc32(block, crc);
+    const qint64 size = file.size();
+    if (!file.seek(0)) {
+        error = QStringLiteral("cannot read %1: %2").arg(package, file.errorString());
+        return 2;
+    }
+
+    TcpConnection connection;
+    if (!connection.open(destination, IdleTimeoutMs, error)
+        || !connection.sendRequest(UploadRequest::KEY,
+                                   uploadContent(QFileInfo(package).fileName(), crc, size), error))
+        return 1;
+    qint64 sent = 0;
+    {
+        Progress progress(QStringLiteral("upload"));
+        while (sent < size) {
+            const QByteArray block = file.read(BlockSize);
+            if (block.isEmpty()) {
+                error = QStringLiteral("%1 ended after %2 of %3 bytes").arg(package).arg(sent).arg(size);
+                return 1;
+            }
+            if (!connection.send(block.constData(), block.size(), error)) {
+                error += QStringLiteral(" (after %1 of %2 bytes)").arg(sent).arg(size);
+                return 1;
+            }
+            sent += block.size();
+            progress.show(sent, size);
+        }
+    }
+    // The agent closes once it has checked the length; it sends nothing.
+    QByteArray ignored;
+    return connection.finishSending(error) && connection.readToEnd(ignored, error) ? 0 : 1;
+}
+
+int TcpCommands::update(quint32 destination, QString& reply, QString& error)
+{
+    TcpConnection connection;
+    QByteArray answer;
+    if (!connection.open(destination, UpdateTimeoutMs, error)
+        || !connection.sendRequest(UpdateRequest::KEY, std::string(), error)
+        || !connection.readToEnd(answer, error))
+        return 1;
+    if (answer.isEmpty()) {
+        error = QStringLiteral("the terminal closed the connection without a reply");
+        return 1;
+    }
+    if (updateSucceeded(answer, reply))
+        return 0;
+    error = QStringLiteral("the update did not succeed");
+    return 1;
+}

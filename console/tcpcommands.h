@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+
+// termctl's commands over the agent's TCP port: screenshot, upload, update
+// and file fetch. Each returns termctl's exit status: 0 done, 1 network or
+// protocol error, 2 a local file that cannot be read or written (nothing
+// sent).
+class TcpCommands
+{
+public:
+    // Without progress for this long, a transfer is given up.
+    static constexpr int IdleTimeoutMs = 30000;
+    // The update script may take a while before the reply comes.
+    static constexpr int UpdateTimeoutMs = 15 * 60 * 1000;
+
+    static int screenshot(quint32 destination, const QString& output, QString& error);
+    static int upload(quint32 destination, const QString& package, QString& error);
+    // reply: the agent's reply text, when one came.
+    static int update(quint32 destination, QString& reply, QString& error);
+    static int get(quint32 destination, const std::string& remotePath, const QString& output,
+                   QString& error);
+
+    // {"fileName":PATH}
+    static std::string fileRequestContent(const std::string& remotePath);
+    // "name;crc;size" with a name the agent can split and that keeps the
+    // request within the 255 bytes the agent parses.
+    static std::string uploadContent(const QString& fileName, quint32 crc, qint64 size);
+    // A 4-byte little-endian length and exactly that many bytes.
+    static bool lengthPrefixed(const QByteArray& answer, QByteArray& payload, QString& error);
+    // The update reply is a zero-terminated text; true for the success text.
+    static bool updateSucceeded(const QByteArray& answer, QString& text);
+    static quint32 crc32(const QByteArray& data, quint32 crc = 0);
+};

@@ -1,0 +1,3 @@
+#!/bin/sh
+# Simulated terminal: waits one second.
+sleep 1

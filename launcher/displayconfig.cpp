@@ -1,0 +1,57 @@
+#include "displayconfig.h"
+
+#include "devicepaths.h"
+#include "linefile.h"
+
+const QStringList& DisplayConfig::modes()
+{
+    static const QStringList list = {
+        QStringLiteral("800x600-60"),   QStringLiteral("1024x768-60"),  QStringLiteral("1280x720-60"),
+        QStringLiteral("1280x1024-60"), QStringLiteral("1360x768-60"),  QStringLiteral("1440x900-60"),
+        QStringLiteral("1680x1050-60"), QStringLiteral("1920x1080-60"),
+    };
+    return list;
+}
+
+int DisplayConfig::modeIndexFor(const QString& storedLine)
+{
+    for (qsizetype i = 0; i < modes().size(); ++i) {
+        if (storedLine.contains(modes().at(i)))
+            return int(i);
+    }
+    return defaultModeIndex;
+}
+
+QStringList DisplayConfig::depths()
+{
+#ifdef LAUNCHER_LITE
+    return {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32")};
+#else
+    return {QStringLiteral("16"), QStringLiteral("32")};
+#endif
+}
+
+QString DisplayConfig::depthFor(const QString& storedLine)
+{
+    for (const QString& depth : depths()) {
+        if (storedLine.contains(depth))
+            return depth;
+    }
+    return depths().constFirst();
+}
+
+QString DisplayConfig::readResolution()
+{
+    return LineFile::read(QStringLiteral(DISPLAYRESOLUTIONFILE), 1).constFirst();
+}
+
+QString DisplayConfig::readColorDepth()
+{
+    return LineFile::read(QStringLiteral(DISPLAYCOLORDEPTHFILE), 1).constFirst();
+}
+
+void DisplayConfig::write(const QString& mode, const QString& depth)
+{
+    LineFile::write(QStringLiteral(DISPLAYRESOLUTIONFILE), {mode, depth});
+    LineFile::write(QStringLiteral(DISPLAYCOLORDEPTHFILE), {depth});
+}

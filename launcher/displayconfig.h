@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The display files: "display/resolution" (mode string, colour depth) and
+// "display/colordepth" (colour depth).
+class DisplayConfig
+{
+public:
+    // The mode strings in the order the page tests them.
+    static const QStringList& modes();
+    // "1280x720-60": stored when nothing is chosen, shown when nothing matches.
+    static constexpr int defaultModeIndex = 2;
+    // The first mode that occurs anywhere in the stored line.
+    static int modeIndexFor(const QString& storedLine);
+
+    // The depth choices of this build and the one a stored line selects.
+    static QStringList depths();
+    static QString depthFor(const QString& storedLine);
+
+    // Line 1 of each file (empty when unreadable).
+    static QString readResolution();
+    static QString readColorDepth();
+
+    // Replaces both files; each one that cannot be written is skipped.
+    static void write(const QString& mode, const QString& depth);
+};

@@ -1,0 +1,74 @@
+#include "displaysetting.h"
+#include "ui_displaysetting.h"
+
+#include "devicepaths.h"
+#include "displayconfig.h"
+#include "scriptrunner.h"
+#include "terminalattribution.h"
+
+#include <QMessageBox>
+
+#include <unistd.h>
+
+Displaysetting::Displaysetting(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::Displaysetting)
+{
+    ui->setupUi(this);
+    m_modeButtons = {ui->radioButton_800x600p,   ui->radioButton_1024x768p,
+                     ui->radioButton_1280x720p,  ui->radioButton_1280x1024p,
+                     ui->radioButton_1360x768p,  ui->radioButton_1440x900p,
+                     ui->radioButton_1680x1050p, ui->radioButton_1920x1080p};
+    setlanguage();
+    ui->comboBox_depth->addItems(DisplayConfig::depths());
+    connect(ui->pushButton_save, &QPushButton::clicked, this,
+            &Displaysetting::setdisplay_resoulution_fun);
+#ifdef LAUNCHER_LITE
+    init_show();
+#endif
+}
+
+Displaysetting::~Displaysetting()
+{
+    delete ui;
+}
+
+void Displaysetting::init_show()
+{
+    m_currentResolution = DisplayConfig::readResolution();
+    m_modeButtons.at(DisplayConfig::modeIndexFor(m_currentResolution))->setChecked(true);
+    ui->comboBox_depth->setCurrentText(DisplayConfig::depthFor(DisplayConfig::readColorDepth()));
+}
+
+#ifndef LAUNCHER_LITE
+void Displaysetting::show()
+{
+    init_show();
+    QWidget::show();
+}
+#endif
+
+void Displaysetting::setlanguage()
+{
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+    ui->pushButton_save->setText(texts->getLanguage(21));
+    ui->label_depth->setText(texts->getLanguage(59));
+}
+
+void Displaysetting::setdisplay_resoulution_fun()
+{
+    QString mode = DisplayConfig::modes().at(DisplayConfig::defaultModeIndex);
+    for (qsizetype i = 0; i < m_modeButtons.size(); ++i) {
+        if (m_modeButtons.at(i)->isChecked()) {
+            mode = DisplayConfig::modes().at(i);
+            break;
+        }
+    }
+    DisplayConfig::write(mode, ui->comboBox_depth->currentText());
+    sync();
+    const QMessageBox::StandardButton answer =
+        QMessageBox::information(nullptr, QStringLiteral(" "),
+                                 TerminalAttribution::getInstance()->getLanguage(47), QMessageBox::Yes);
+    if (answer == QMessageBox::Yes && mode != m_currentResolution)
+        ScriptRunner::execute(QStringLiteral(SETDISPLAYSCRIPT));
+}

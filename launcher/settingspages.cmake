@@ -1,0 +1,20 @@
+# The settings area's pages and the plain classes behind them. Included by
+# launcher/CMakeLists.txt and compiled into both launcher builds;
+# LAUNCHER_LITE_ONLY_SOURCES only into launcher-lite.
+set(_settings_dir ${CMAKE_CURRENT_LIST_DIR})
+set(LAUNCHER_SETTINGS_SOURCES)
+foreach(_name
+        systemsetting selectnetdialog networksetting wifinetworksetting wificonnectdialog
+        displaysetting soundsetting passwdsetting checknet systermifno)
+    list(APPEND LAUNCHER_SETTINGS_SOURCES
+        ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp ${_settings_dir}/${_name}.ui)
+endforeach()
+foreach(_name
+        addressvalidator addressingfile addressingfields networkselection wifiscanlisting
+        wifistatus hotspotinfo supplicantconfig displayconfig peripheralconfig passwordrules
+        scriptsequence)
+    list(APPEND LAUNCHER_SETTINGS_SOURCES ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp)
+endforeach()
+set(LAUNCHER_LITE_ONLY_SOURCES
+    ${_settings_dir}/jyndebugonarm.h ${_settings_dir}/jyndebugonarm.cpp
+)

@@ -1,0 +1,115 @@
+#include "soundsetting.h"
+#include "ui_soundsetting.h"
+
+#include "devicepaths.h"
+#include "peripheralconfig.h"
+#include "scriptrunner.h"
+#include "terminalattribution.h"
+
+#include <QMessageBox>
+
+#include <unistd.h>
+
+Soundsetting::Soundsetting(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::Soundsetting)
+{
+    ui->setupUi(this);
+    setlanguage();
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+    ui->comboBox_language->addItems({texts->getLanguage(45), texts->getLanguage(46)});
+    for (int id = 60; id <= 68; ++id)
+        ui->comboBox_keyboard->addItem(texts->getLanguage(id));
+    connect(ui->pushButton_save, &QPushButton::clicked, this, &Soundsetting::pushbutton_save_clicked);
+    connect(ui->checkBox_mute, &QCheckBox::clicked, this, &Soundsetting::checkbox_clicked);
+#ifdef LAUNCHER_LITE
+    init_show();
+#endif
+}
+
+Soundsetting::~Soundsetting()
+{
+    delete ui;
+}
+
+void Soundsetting::init_show()
+{
+    const PeripheralConfig config = PeripheralConfig::read();
+    if (config.mute) {
+        ui->horizontalSlider->setValue(0);
+        ui->checkBox_mute->setChecked(true);
+        ui->horizontalSlider->setEnabled(false);
+    } else {
+        ui->checkBox_mute->setChecked(false);
+        // A page filled muted before must not keep the slider locked.
+        ui->horizontalSlider->setEnabled(true);
+        ui->horizontalSlider->setValue(PeripheralConfig::sliderFromVolume(config.volume));
+    }
+    ui->checkBox_allowusb->setChecked(config.usbDisk);
+    if (config.soundCard.contains(QLatin1String("HDMI")))
+        ui->radioButton_hdmi->setChecked(true);
+    else
+        ui->radioButton_vga->setChecked(true);
+    ui->comboBox_language->setCurrentIndex(config.language);
+    ui->comboBox_keyboard->setCurrentIndex(config.keyboard);
+}
+
+#ifndef LAUNCHER_LITE
+void Soundsetting::show()
+{
+    init_show();
+    QWidget::show();
+}
+#endif
+
+void Soundsetting::setlanguage()
+{
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+    ui->label_volume->setText(texts->getLanguage(31));
+    ui->label_status->setText(texts->getLanguage(32));
+    ui->label_udisk->setText(texts->getLanguage(33));
+    ui->label_language->setText(texts->getLanguage(34));
+    ui->label_keyboard->setText(texts->getLanguage(35));
+    // Both builds share one text table, in which 70 is a netmask message.
+    ui->label_soundcard->setText(texts->getLanguage(107));
+    ui->pushButton_save->setText(texts->getLanguage(21));
+}
+
+PeripheralConfig Soundsetting::values() const
+{
+    PeripheralConfig config;
+    config.volume = PeripheralConfig::volumeFromSlider(ui->horizontalSlider->value());
+    config.mute = ui->checkBox_mute->isChecked();
+    config.usbDisk = ui->checkBox_allowusb->isChecked();
+    config.language = ui->comboBox_language->currentIndex();
+    config.keyboard = ui->comboBox_keyboard->currentIndex();
+    if (ui->radioButton_hdmi->isChecked())
+        config.soundCard = QStringLiteral("HDMI");
+    else if (ui->radioButton_vga->isChecked())
+        config.soundCard = QStringLiteral("VGA");
+    return config;
+}
+
+void Soundsetting::checkbox_clicked()
+{
+    const bool mute = ui->checkBox_mute->isChecked();
+    ui->horizontalSlider->setEnabled(!mute);
+    ui->horizontalSlider->setValue(mute ? 0 : 80);
+    PeripheralConfig config = values();
+    config.soundCard.clear();
+    config.write();
+    sync();
+}
+
+void Soundsetting::pushbutton_save_clicked()
+{
+    const PeripheralConfig config = values();
+    const QMessageBox::StandardButton answer =
+        QMessageBox::information(nullptr, QStringLiteral(" "),
+                                 TerminalAttribution::getInstance()->getLanguage(49), QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return;
+    config.write();
+    sync();
+    ScriptRunner::execute(QStringLiteral(SETPERIPHERALSCRIPT));
+}

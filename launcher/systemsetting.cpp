@@ -1,0 +1,213 @@
+#include "systemsetting.h"
+#include "ui_systemsetting.h"
+
+#include "checknet.h"
+#include "devicepaths.h"
+#include "displaysetting.h"
+#include "networkselection.h"
+#include "networksetting.h"
+#include "passwdsetting.h"
+#include "scriptrunner.h"
+#include "selectnetdialog.h"
+#include "soundsetting.h"
+#include "systermifno.h"
+#include "terminalattribution.h"
+#include "wifinetworksetting.h"
+
+#include <QDebug>
+#include <QMessageBox>
+
+#include <cstdlib>
+
+Systemsetting::Systemsetting(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::Systemsetting)
+{
+    ui->setupUi(this);
+    connect(ui->pushButton_back, &QPushButton::clicked, this, &Systemsetting::close_setting_wdt);
+
+    m_display = new Displaysetting(this);
+    m_network = new Networksetting(this);
+    m_sound = new Soundsetting(this);
+#ifndef LAUNCHER_LITE
+    m_passwd = new Passwdsetting(this);
+#endif
+    m_checknet = new Checknet(this);
+    m_sysinfo = new Systermifno(this);
+    m_selectnet = new SelectNetDialog(this);
+    m_wifi = new WifiNetworksetting(this);
+
+    ui->stackedWidget->addWidget(m_display);
+    ui->stackedWidget->addWidget(m_network);
+    ui->stackedWidget->addWidget(m_sound);
+#ifndef LAUNCHER_LITE
+    ui->stackedWidget->addWidget(m_passwd);
+#endif
+    ui->stackedWidget->addWidget(m_checknet);
+    ui->stackedWidget->addWidget(m_sysinfo);
+    ui->stackedWidget->addWidget(m_selectnet);
+    ui->stackedWidget->addWidget(m_wifi);
+    ui->stackedWidget->setCurrentWidget(m_display);
+
+    connect(ui->pushButton_displaysetting, &QPushButton::clicked, this,
+            &Systemsetting::displaysettingdlg_fun);
+    connect(ui->pushButton_lansetting, &QPushButton::clicked, this,
+            &Systemsetting::networkselectdlg_fun);
+    connect(ui->pushButton_soundsetting, &QPushButton::clicked, this,
+            &Systemsetting::soundsettingdlg_fun);
+#ifndef LAUNCHER_LITE
+    connect(ui->pushButton_passwdsetting, &QPushButton::clicked, this,
+            &Systemsetting::passwdsettingdlg_fun);
+#else
+    ui->pushButton_passwdsetting->setEnabled(false);
+    ui->pushButton_passwdsetting->hide();
+#endif
+    connect(ui->pushButton_netcheck, &QPushButton::clicked, this, &Systemsetting::checknetdlg_fun);
+    connect(ui->pushButton_sysinfo, &QPushButton::clicked, this, &Systemsetting::systeminfo_fun);
+    connect(m_selectnet, &SelectNetDialog::selectnetsignal, this,
+            &Systemsetting::networksettingdlg_fun);
+    setlanguage();
+}
+
+Systemsetting::~Systemsetting()
+{
+    delete ui;
+}
+
+#ifndef LAUNCHER_LITE
+void Systemsetting::fistdisplay()
+{
+    ui->stackedWidget->setCurrentWidget(m_display);
+    m_display->show();
+}
+#endif
+
+void Systemsetting::setlanguage()
+{
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+#ifndef LAUNCHER_LITE
+    ui->pushButton_passwdsetting->setText(texts->getLanguage(101));
+#endif
+    ui->pushButton_displaysetting->setText(texts->getLanguage(16));
+    ui->pushButton_lansetting->setText(texts->getLanguage(17));
+    ui->pushButton_soundsetting->setText(texts->getLanguage(18));
+    ui->pushButton_netcheck->setText(texts->getLanguage(19));
+    ui->pushButton_sysinfo->setText(texts->getLanguage(20));
+    ui->pushButton_back->setText(texts->getLanguage(15));
+}
+
+void Systemsetting::close_setting_wdt()
+{
+    emit close_setting_siger();
+}
+
+void Systemsetting::displaysettingdlg_fun()
+{
+    ui->stackedWidget->setCurrentWidget(m_display);
+#ifndef LAUNCHER_LITE
+    m_display->show();
+#endif
+}
+
+void Systemsetting::soundsettingdlg_fun()
+{
+    ui->stackedWidget->setCurrentWidget(m_sound);
+#ifndef LAUNCHER_LITE
+    m_sound->show();
+#endif
+}
+
+#ifndef LAUNCHER_LITE
+void Systemsetting::passwdsettingdlg_fun()
+{
+    ui->stackedWidget->setCurrentWidget(m_passwd);
+    m_passwd->show();
+}
+#endif
+
+void Systemsetting::checknetdlg_fun()
+{
+    ui->stackedWidget->setCurrentWidget(m_checknet);
+#ifndef LAUNCHER_LITE
+    m_checknet->show();
+#endif
+}
+
+void Systemsetting::systeminfo_fun()
+{
+    ui->stackedWidget->setCurrentWidget(m_sysinfo);
+}
+
+#ifdef LAUNCHER_LITE
+
+void Systemsetting::networkselectdlg_fun()
+{
+    ui->stackedWidget->setCurrentWidget(m_selectnet);
+}
+
+void Systemsetting::networksettingdlg_fun(int type)
+{
+    if (type == 1)
+        ui->stackedWidget->setCurrentWidget(m_network);
+    else
+        ui->stackedWidget->setCurrentWidget(m_wifi);
+}
+
+#else
+
+QString Systemsetting::readNetworkType()
+{
+    QString type;
+    if (!NetworkSelection::read(&type)) {
+        qDebug("%s", qPrintable(NetworkSelection::path() + QStringLiteral(" open fail!")));
+        std::exit(1);
+    }
+    return type;
+}
+
+void Systemsetting::networkselectdlg_fun()
+{
+    m_selectnet->updateradiobutton(readNetworkType());
+    ui->stackedWidget->setCurrentWidget(m_selectnet);
+}
+
+// Records the new type after the administrator agreed; false when he did not.
+bool Systemsetting::switchNetworkType(const QString& type)
+{
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        nullptr, QStringLiteral("Question"), TerminalAttribution::getInstance()->getLanguage(94),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::No)
+        return false;
+    if (!NetworkSelection::write(type)) {
+        qDebug("%s", qPrintable(NetworkSelection::path() + QStringLiteral(" open fail!")));
+        std::exit(1);
+    }
+    return true;
+}
+
+void Systemsetting::networksettingdlg_fun(int type)
+{
+    const QString recorded = readNetworkType();
+    if (type == 1) {
+        if (!recorded.isEmpty() && recorded != QLatin1String("wired")) {
+            if (!switchNetworkType(QStringLiteral("wired")))
+                return;
+            ScriptRunner::startDetached(QStringLiteral(IFCONFIGWLAN0DOWNSCRIPT));
+            ScriptRunner::startDetached(QStringLiteral(SETNETWORKSCRIPT));
+        }
+        ui->stackedWidget->setCurrentWidget(m_network);
+        m_network->show();
+        return;
+    }
+    if (recorded != QLatin1String("wireless")) {
+        if (!switchNetworkType(QStringLiteral("wireless")))
+            return;
+        ScriptRunner::startDetached(QStringLiteral(IFCONFIGETH0DOWNSCRIPT));
+        ScriptRunner::startDetached(QStringLiteral(CONNECTWIFIDEFAULTSCRIPT));
+    }
+    ui->stackedWidget->setCurrentWidget(m_wifi);
+    m_wifi->show();
+}
+
+#endif

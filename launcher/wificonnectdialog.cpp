@@ -1,0 +1,222 @@
+#include "wificonnectdialog.h"
+#include "ui_wificonnectdialog.h"
+
+#include "devicepaths.h"
+#include "hotspotinfo.h"
+#include "scriptrunner.h"
+#include "scriptsequence.h"
+#include "supplicantconfig.h"
+#include "terminalattribution.h"
+#include "wifistatus.h"
+#ifdef LAUNCHER_LITE
+#include "jyndebugonarm.h"
+#endif
+
+#include <QKeyEvent>
+#include <QScreen>
+
+#include <cstdlib>
+
+namespace {
+
+const QString noAddress = QStringLiteral("0,0,0,0");
+const QString passphraseStyle = QStringLiteral("background-color: rgb(255, 255, 255);");
+
+// A file the dialog cannot write leaves the device without the settings it
+// is about to use; the launcher ends as it does for the other Wi-Fi files.
+void exitUnlessWritten(bool written, const char* liteLogLine)
+{
+    if (written)
+        return;
+#ifdef LAUNCHER_LITE
+    if (liteLogLine)
+        jyndebugonarm(QString::fromLatin1(liteLogLine));
+#else
+    Q_UNUSED(liteLogLine)
+#endif
+    std::exit(0);
+}
+
+} // namespace
+
+WifiConnectDialog::WifiConnectDialog(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::WifiConnectDialog)
+    , m_scripts(new ScriptSequence(this))
+{
+    ui->setupUi(this);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    m_texts = TerminalAttribution::getInstance();
+    setlanguage();
+    connect(this, &WifiConnectDialog::connect_wifi_start, this, &WifiConnectDialog::on_connect_wifi_start);
+    connect(this, &WifiConnectDialog::getting_ip_start, this, &WifiConnectDialog::on_getting_ip);
+    connect(this, &WifiConnectDialog::label_settext_signal, this, &WifiConnectDialog::on_label_settext);
+    ui->lineEdit_passworld->setEchoMode(QLineEdit::Password);
+}
+
+WifiConnectDialog::~WifiConnectDialog()
+{
+    delete ui;
+}
+
+void WifiConnectDialog::setlanguage()
+{
+    ui->label_passworld->setText(m_texts->getLanguage(4));
+    ui->checkBox_showpasswd->setText(m_texts->getLanguage(78));
+    ui->label_ipaddr->setText(m_texts->getLanguage(2));
+    ui->label_status->setText(m_texts->getLanguage(76));
+    ui->label_connection_status->setText(m_texts->getLanguage(77));
+    ui->pushButton_connect->setText(m_texts->getLanguage(11));
+    ui->pushButton_back->setText(m_texts->getLanguage(15));
+    ui->pushButton->setText(m_texts->getLanguage(83));
+}
+
+void WifiConnectDialog::putinfo(const QString& name, const QString& savedPassphrase)
+{
+    m_name = name;
+    m_passphrase = savedPassphrase;
+    ScriptRunner::execute(QStringLiteral(CHECKWIFISTATUSSCRIPT));
+    ui->label_ssid->setText(name);
+    ui->lineEdit_passworld->setText(savedPassphrase);
+    const WifiStatus status = WifiStatus::readOrExit();
+    if (status.associated) {
+        ui->pushButton->setEnabled(true);
+        ui->label_connection_status->setText(status.ssid);
+        if (status.hasAddress) {
+            ui->label_ipaddress->setText(status.address);
+#ifdef LAUNCHER_LITE
+            jyndebugonarm(QStringLiteral("ip =") + status.address);
+#endif
+        }
+        return;
+    }
+    ui->pushButton->setEnabled(false);
+    setStatus(77);
+    ui->label_ipaddress->setText(noAddress);
+}
+
+void WifiConnectDialog::setStatus(int textId)
+{
+    ui->label_connection_status->setText(m_texts->getLanguage(textId));
+}
+
+void WifiConnectDialog::setBusy(bool busy)
+{
+    ui->pushButton_connect->setEnabled(!busy);
+    ui->pushButton_back->setEnabled(!busy);
+}
+
+void WifiConnectDialog::on_checkBox_showpasswd_clicked(bool checked)
+{
+    ui->lineEdit_passworld->setEchoMode(checked ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+void WifiConnectDialog::on_pushButton_back_clicked()
+{
+    deleteLater();
+}
+
+#ifndef LAUNCHER_LITE
+void WifiConnectDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete)
+        return;
+    QDialog::keyPressEvent(event);
+}
+#endif
+
+void WifiConnectDialog::on_pushButton_connect_clicked()
+{
+    // A passphrase the supplicant file cannot hold is refused before
+    // anything is written or run.
+    ui->lineEdit_passworld->setStyleSheet(passphraseStyle);
+    ui->lineEdit_passworld->setPlaceholderText(QString());
+    if (!SupplicantConfig::canHold(ui->lineEdit_passworld->text())) {
+        ui->lineEdit_passworld->clear();
+        ui->lineEdit_passworld->setPlaceholderText(m_texts->getLanguage(121));
+        ui->lineEdit_passworld->setStyleSheet(passphraseStyle + QStringLiteral("border:2px solid red"));
+        return;
+    }
+    setBusy(true);
+    ui->pushButton->setEnabled(false);
+    setStatus(80);
+    emit connect_wifi_start();
+}
+
+void WifiConnectDialog::on_connect_wifi_start()
+{
+    m_passphrase = ui->lineEdit_passworld->text();
+    exitUnlessWritten(HotspotInfo::writePassphrase(m_name, m_passphrase), nullptr);
+    exitUnlessWritten(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name,
+                                              m_passphrase),
+                      "open wpa_suplicant_connect.conf fail!!\nexit");
+    m_scripts->run(
+        {
+#ifndef LAUNCHER_LITE
+            QStringLiteral(IFCONFIGETH0DOWNSCRIPT),
+#endif
+            QStringLiteral(CONNECTWIFISCRIPT)},
+        [this] { afterAssociation(); });
+}
+
+void WifiConnectDialog::afterAssociation()
+{
+    if (!WifiStatus::readOrExit().associated) {
+        m_scripts->run({QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
+            setStatus(79);
+            ui->label_ipaddress->setText(noAddress);
+            setBusy(false);
+            ui->pushButton->setEnabled(false);
+        });
+        return;
+    }
+    setStatus(55);
+    ScriptRunner::startDetached(QStringLiteral(SETWIFISCRIPT));
+    emit getting_ip_start();
+}
+
+void WifiConnectDialog::on_getting_ip()
+{
+    // Four one-second pauses give the address time to come before it is
+    // checked once.
+    const QString pause = QStringLiteral(SLEEP1SCRIPT);
+    m_scripts->run({pause, pause, pause, pause, QStringLiteral(CHECKWIFISTATUSSCRIPT)},
+                   [this] { afterAddressCheck(); });
+}
+
+void WifiConnectDialog::afterAddressCheck()
+{
+    const WifiStatus status = WifiStatus::readOrExit();
+    if (status.hasAddress) {
+        ui->label_ipaddress->setText(status.address);
+        ui->label_connection_status->setText(m_name);
+        ui->pushButton->setEnabled(true);
+    } else {
+        setStatus(56);
+        ui->pushButton->setEnabled(false);
+    }
+#ifndef LAUNCHER_LITE
+    exitUnlessWritten(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase),
+                      nullptr);
+#endif
+    setBusy(false);
+}
+
+void WifiConnectDialog::on_pushButton_clicked()
+{
+    setStatus(84);
+    ui->pushButton->setEnabled(false);
+    emit label_settext_signal();
+}
+
+void WifiConnectDialog::on_label_settext()
+{
+    setBusy(true);
+    m_scripts->run({QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
+        ui->label_ipaddress->setText(noAddress);
+        setStatus(77);
+        setBusy(false);
+    });
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+
+class ScriptSequence;
+class TerminalAttribution;
+
+namespace Ui {
+class WifiConnectDialog;
+}
+
+// Joins one network: takes the passphrase, writes the saved passphrase and
+// the supplicant configuration, has the device scripts associate, waits and
+// shows whether an address came. The scripts run one after another without
+// blocking the GUI, with Connect, Back and Disconnect locked meanwhile.
+class WifiConnectDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit WifiConnectDialog(QWidget* parent);
+    ~WifiConnectDialog() override;
+
+    // The network and its saved passphrase; shows the current association.
+    void putinfo(const QString& name, const QString& savedPassphrase);
+    void setlanguage();
+
+signals:
+    void connect_wifi_start();
+    void getting_ip_start();
+    void label_settext_signal();
+
+public slots:
+    void on_pushButton_clicked();
+    void on_pushButton_connect_clicked();
+    void on_checkBox_showpasswd_clicked(bool checked);
+    void on_pushButton_back_clicked();
+    void on_connect_wifi_start();
+    void on_getting_ip();
+    void on_label_settext();
+
+#ifndef LAUNCHER_LITE
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+#endif
+
+private:
+    void setBusy(bool busy);
+    void setStatus(int textId);
+    void afterAssociation();
+    void afterAddressCheck();
+
+    Ui::WifiConnectDialog* ui;
+    QString m_name;
+    QString m_passphrase;
+    TerminalAttribution* m_texts;
+    ScriptSequence* m_scripts;
+};

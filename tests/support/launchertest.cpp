@@ -1,0 +1,95 @@
+#include "launchertest.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
+
+MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton answer, int intervalMs)
+    : m_answer(answer)
+{
+    connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswerer::answerOpenBox);
+    m_timer.start(intervalMs);
+}
+
+void MessageBoxAnswerer::answerOpenBox()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+        return;
+    boxes.append({box->windowTitle(), box->text()});
+    QAbstractButton* button = box->button(m_answer);
+    if (!button)
+        button = box->escapeButton();
+    if (button)
+        button->click();
+    else
+        box->reject();
+}
+
+namespace LauncherFixture {
+
+bool writeLanguageDb(int count)
+{
+    const QString path = QStringLiteral("/opt/zoderer/configs/database/language.db");
+    QDir().mkpath(QStringLiteral("/opt/zoderer/configs/database"));
+    QFile::remove(path);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery query(db);
+        ok = ok && query.exec(QStringLiteral("create table language (ID integer, Chinese text, English text)"));
+        // Inserted in descending order: the launcher must order by ID itself.
+        for (int id = count; ok && id >= 1; --id)
+            ok = query.exec(QStringLiteral("insert into language values (%1, 'zh %1', 'en %1')").arg(id));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
+    return ok;
+}
+
+QString scriptPath(const char* name)
+{
+    return QStringLiteral("/opt/zoderer/login/") + QLatin1String(name);
+}
+
+void resetTree()
+{
+    QDir(QStringLiteral("/opt/zoderer/configs/usrinfodir")).removeRecursively();
+    QDir().mkpath(QStringLiteral("/opt/zoderer/configs/usrinfodir"));
+    Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/network/Networkselection"), "wired\n");
+    QDir().mkpath(QStringLiteral("/opt/zoderer/configs/network/wificonfigs"));
+    Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/network/netcheck"), "PINGOK\n");
+    for (const char* name : {"connect.sh", "poweroff.sh", "reboot.sh", "resetdisplay.sh", "checknet.sh",
+                             "setwifis/ifconfig_eth0_down.sh", "setwifis/ifconfig_eth0_up.sh",
+                             "setwifis/armbox_init.sh", "setwifis/check_wifi_status.sh"})
+        Sandbox::writeRecordingScript(scriptPath(name));
+    // The Wi-Fi page's status tick ends the launcher without this file.
+    Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/network/wificonfigs/check_wifi_status.txt"),
+                       "Selected interface 'wlan0'\nwpa_state=DISCONNECTED\n");
+}
+
+bool setEth0(bool up)
+{
+    if (Sandbox::run(QStringLiteral("ip"), {"link", "set", "eth0", up ? "up" : "down"}) != 0)
+        return false;
+    // The running flag follows the link state a moment later.
+    const QByteArray wanted = up ? "up" : "down";
+    for (int tries = 0; tries < 300; ++tries) {
+        if (Sandbox::readFile(QStringLiteral("/sys/class/net/eth0/operstate")).trimmed() == wanted)
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
+bool writeProfile(const QString& name, const QStringList& lines)
+{
+    return Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/usrinfodir/") + name + QStringLiteral(".usr"),
+                              (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
+}

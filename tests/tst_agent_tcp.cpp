@@ -1,0 +1,423 @@
+// The real agent in the sandbox (eth0 192.168.1.20/24) serving its TCP
+// port: termctl on the console host (192.168.1.1) as the peer where whole
+// commands are tried, raw connections where the bytes matter. Also the
+// companion program that the agent keeps running.
+#include "agentprocess.h"
+#include "sandboxtestmain.h"
+#include "streamclient.h"
+#include "testframe.h"
+
+#include "shareprotocol.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QNetworkDatagram>
+#include <QRandomGenerator>
+#include <QUdpSocket>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString UploadFile = QStringLiteral("/tmp/uploadfile.tar.gz");
+constexpr quint32 Terminal = 0xc0a80114; // 192.168.1.20
+
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+// The request padded to the 256 bytes of the agent's first read, so that
+// bytes sent right behind it stay on the connection.
+QByteArray requestBlock(const char* key, const QByteArray& content = QByteArray())
+{
+    QByteArray block = QByteArray::fromStdString(PreData(key, content.toStdString()).toString());
+    block.append(256 - block.size(), ' ');
+    return block;
+}
+
+FakeScript printing(const QByteArray& output)
+{
+    FakeScript fake;
+    fake.output = output;
+    return fake;
+}
+
+FakeScript exiting(int status)
+{
+    FakeScript fake;
+    fake.exitCode = status;
+    return fake;
+}
+
+QStringList partialUploads()
+{
+    return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("uploadfile.tar.gz.*")},
+                                                  QDir::Files | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+class TestAgentTcp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AgentProcess> agent;
+
+    QString script(const QString& name) const
+    {
+        return QString::fromLatin1(AgentProcess::DefaultDirectory) + "/" + name;
+    }
+
+    bool startAgent(const QString& directory = QString::fromLatin1(AgentProcess::DefaultDirectory))
+    {
+        agent = std::make_unique<AgentProcess>(QString(), directory);
+        return agent->install() && agent->start() && agent->waitForStderr("Terminclient version");
+    }
+
+    // Sends the bytes on a new connection and returns all the agent sent
+    // back before it closed ("not closed" when it did not).
+    static QByteArray exchange(const QByteArray& bytes)
+    {
+        StreamClient client(Terminal);
+        if (!client.connected() || !client.send(bytes))
+            return "not sent";
+        bool closed = false;
+        const QByteArray answer = client.receiveAll(&closed);
+        return closed ? answer : "not closed";
+    }
+
+    // termctl run on the console host; its exit status, output in output.
+    static int termctl(const QStringList& arguments, QByteArray* output = nullptr)
+    {
+        return Sandbox::sandbox(QStringList{"host", "console", "--", TERMCTL_PATH} + arguments,
+                                output);
+    }
+
+    static QProcess* startTermctl(const QStringList& arguments)
+    {
+        auto* process = new QProcess;
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(Sandbox::script(),
+                       QStringList{"host", "console", "--", TERMCTL_PATH} + arguments);
+        return process;
+    }
+
+    // A file in the console host's /tmp: its path there and here.
+    static QString consoleFile(const QString& name) { return "/tmp/" + name; }
+    static QString consoleFileHere(const QString& name)
+    {
+        return Sandbox::hostRoot(QStringLiteral("console")) + "/tmp/" + name;
+    }
+
+    static int lineCount(const QString& path)
+    {
+        return int(Sandbox::readFile(path).count('\n'));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(Sandbox::writeFile("/etc/hostname_s", "t01\n7\n"));
+        QVERIFY(TestFrame::install(0, QStringLiteral("/tmp/fb0.raw"), 1024, 768, 32));
+    }
+
+    void init()
+    {
+        QVERIFY(Sandbox::run("sh", {"-c", "rm -rf /opt/zoderer /tmp/uploadfile.tar.gz* /tmp/receivebc.* "
+                                          "/tmp/precious /tmp/files " + consoleFileHere("*")}) == 0);
+        QVERIFY(Sandbox::writeRecordingScript(script("getRDPinfo.sh"), printing("10.1.1.1|a|p|3389\n")));
+    }
+
+    void cleanup() { agent.reset(); }
+
+    void uploadThenUpdate()
+    {
+        QVERIFY(Sandbox::writeRecordingScript(script("update.sh")));
+        QVERIFY(Sandbox::writeRecordingScript(script("clearUpdate.sh")));
+        QVERIFY(startAgent());
+        const QByteArray package = randomBytes(6 * 1024 * 1024 + 3, 1);
+        QVERIFY(Sandbox::writeFile(consoleFileHere("pkg.tar.gz"), package));
+
+        QByteArray output;
+        QCOMPARE(termctl({"upload", "192.168.1.20", consoleFile("pkg.tar.gz")}, &output), 0);
+        QVERIFY2(output.contains("uploaded"), output.constData());
+        QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload success"));
+        QVERIFY(agent->countStderr("AcceptUploadFile::dealTask: file size:  \"6291459\"") == 1);
+        QVERIFY(Sandbox::readFile(UploadFile) == package);
+        QCOMPARE(partialUploads(), QStringList());
+
+        // Byte-exact reply, terminating zero included; then the clean script.
+        QCOMPARE(exchange(requestBlock("UPDATE_REQUEST")), QByteArray("successfully!\0", 14));
+        QCOMPARE(Sandbox::recordedCalls(script("update.sh")),
+                 QList<QStringList>{{UploadFile}});
+        QCOMPARE(Sandbox::recordedCalls(script("clearUpdate.sh")), QList<QStringList>{{}});
+
+        QCOMPARE(termctl({"update", "192.168.1.20"}, &output), 0);
+        QCOMPARE(output, QByteArray("successfully!\n"));
+        QCOMPARE(Sandbox::recordedCalls(script("clearUpdate.sh")).size(), 2);
+    }
+
+    void updateOutcomes_data()
+    {
+        QTest::addColumn<bool>("package");
+        QTest::addColumn<int>("scriptStatus"); // -1: no script
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("script fails") << true << 3 << QByteArray("error: update failed!\0", 22);
+        QTest::newRow("script missing") << true << -1 << QByteArray("error: update failed!\0", 22);
+        QTest::newRow("no package") << false << 0 << QByteArray("error: validation failed!\0", 26);
+    }
+
+    void updateOutcomes()
+    {
+        QFETCH(bool, package);
+        QFETCH(int, scriptStatus);
+        QFETCH(QByteArray, reply);
+        if (scriptStatus >= 0)
+            QVERIFY(Sandbox::writeRecordingScript(script("update.sh"), exiting(scriptStatus)));
+        QVERIFY(Sandbox::writeRecordingScript(script("clearUpdate.sh")));
+        if (package)
+            QVERIFY(Sandbox::writeFile(UploadFile, "package"));
+        QVERIFY(startAgent());
+
+        QCOMPARE(exchange(requestBlock("UPDATE_REQUEST")), reply);
+        QByteArray output;
+        QCOMPARE(termctl({"update", "192.168.1.20"}, &output), 1);
+        QVERIFY2(output.contains(reply.chopped(1) + "\n"), output.constData());
+        QCOMPARE(Sandbox::recordedCalls(script("clearUpdate.sh")).size(), 0);
+        QCOMPARE(Sandbox::recordedCalls(script("update.sh")).size(),
+                 package && scriptStatus >= 0 ? 2 : 0);
+    }
+
+    void updateScriptsRunWithoutShell()
+    {
+        // Blanks, a semicolon and a command substitution in the agent's
+        // directory are no more than characters of a file name.
+        const QString directory = QStringLiteral("/opt/zoderer/term agent;$(touch pwned)");
+        QVERIFY(Sandbox::writeRecordingScript(directory + "/getRDPinfo.sh", printing("a|b|c|1\n")));
+        QVERIFY(Sandbox::writeRecordingScript(directory + "/update.sh"));
+        QVERIFY(Sandbox::writeRecordingScript(directory + "/clearUpdate.sh"));
+        QVERIFY(Sandbox::writeFile(UploadFile, "package"));
+        QVERIFY(startAgent(directory));
+        QCOMPARE(exchange(requestBlock("UPDATE_REQUEST")), QByteArray("successfully!\0", 14));
+        QCOMPARE(Sandbox::recordedCalls(directory + "/update.sh"), QList<QStringList>{{UploadFile}});
+        QCOMPARE(Sandbox::recordedCalls(directory + "/clearUpdate.sh"), QList<QStringList>{{}});
+        QVERIFY(!QFileInfo::exists("/pwned") && !QFileInfo::exists(directory + "/pwned"));
+    }
+
+    void uploadCutShortLeavesNothing()
+    {
+        QVERIFY(Sandbox::writeFile(UploadFile, "an older package"));
+        QVERIFY(startAgent());
+        {
+            StreamClient client(Terminal);
+            QVERIFY(client.send(requestBlock("UPLOAD_REQUEST", "p.tgz;0;1048576")));
+            QVERIFY(client.send(randomBytes(100 * 1024, 2)));
+        }
+        QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload Length error"));
+        QVERIFY(agent->countStderr("AcceptUploadFile::dealTask: receive:  102400") == 1);
+        QVERIFY(!QFileInfo::exists(UploadFile));
+        QCOMPARE(partialUploads(), QStringList());
+        QCOMPARE(exchange(requestBlock("UPDATE_REQUEST")),
+                 QByteArray("error: validation failed!\0", 26));
+    }
+
+    void uploadReplacesPlantedLink()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/precious"), "keep me"));
+        QVERIFY(QFile::link(QStringLiteral("/tmp/precious"), UploadFile));
+        QVERIFY(startAgent());
+        const QByteArray package = randomBytes(3 * 1024 * 1024, 3);
+        QVERIFY(Sandbox::writeFile(consoleFileHere("pkg"), package));
+        QCOMPARE(termctl({"upload", "192.168.1.20", consoleFile("pkg")}), 0);
+        QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload success"));
+        QVERIFY(!QFileInfo(UploadFile).isSymLink());
+        QVERIFY(Sandbox::readFile(UploadFile) == package);
+        QCOMPARE(Sandbox::readFile(QStringLiteral("/tmp/precious")), QByteArray("keep me"));
+    }
+
+    void concurrentUploadsNeverMix()
+    {
+        QVERIFY(startAgent());
+        const QByteArray first = randomBytes(4 * 1024 * 1024, 4);
+        const QByteArray second = randomBytes(4 * 1024 * 1024, 5);
+        QVERIFY(Sandbox::writeFile(consoleFileHere("first"), first));
+        QVERIFY(Sandbox::writeFile(consoleFileHere("second"), second));
+        std::unique_ptr<QProcess> one(startTermctl({"upload", "192.168.1.20", consoleFile("first")}));
+        std::unique_ptr<QProcess> two(startTermctl({"upload", "192.168.1.20", consoleFile("second")}));
+        for (QProcess* process : {one.get(), two.get()}) {
+            QVERIFY(process->waitForFinished(30000));
+            QVERIFY2(process->exitCode() == 0, process->readAll().constData());
+        }
+        QTRY_COMPARE(agent->countStderr("AcceptUploadFile::dealTask: Upload success"), 2);
+        const QByteArray result = Sandbox::readFile(UploadFile);
+        QVERIFY(result == first || result == second);
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void fileFetch()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), "0123456789"));
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/empty"), QByteArray()));
+        QVERIFY(startAgent());
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/ten\"}")),
+                 QByteArray("\x0a\0\0\0" "0123456789", 14));
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/empty\"}")),
+                 QByteArray("\0\0\0\0", 4));
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/none\"}")),
+                 QByteArray());
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{fileName:/tmp/files/ten}")), QByteArray());
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":[\"/tmp/files/ten\"]}")),
+                 QByteArray());
+        QTRY_COMPARE(agent->countStderr("SendFile::dealTask: file not exist"), 3);
+
+        QByteArray output;
+        QCOMPARE(termctl({"get", "192.168.1.20", "/tmp/files/ten", "-o", consoleFile("ten")}, &output),
+                 0);
+        QCOMPARE(Sandbox::readFile(consoleFileHere("ten")), QByteArray("0123456789"));
+        QCOMPARE(termctl({"get", "192.168.1.20", "/tmp/files/none", "-o", consoleFile("none")},
+                         &output),
+                 1);
+        QVERIFY2(output.contains("/tmp/files/none is missing"), output.constData());
+        QVERIFY(!QFileInfo::exists(consoleFileHere("none")));
+    }
+
+    void overlayClosesWithoutAnswer()
+    {
+        QVERIFY(startAgent());
+        QCOMPARE(exchange(requestBlock("OVERLAY_REQUEST", "anything")), QByteArray());
+        QVERIFY(agent->waitForStderr("SendOverlay::dealTask:  OVERLAY_REQUEST"));
+    }
+
+    void rejectedRequests()
+    {
+        QVERIFY(startAgent());
+        QByteArray full = "##{\"content\":\"" + QByteArray(256 - 37, 'x') + "\",\"key\":\"FILE_REQUEST\"}";
+        QCOMPARE(full.size(), 256);
+        for (const QByteArray& bytes :
+             {QByteArray::fromStdString(PreData("PRINT_REQUEST", "").toString()),
+              QByteArray::fromStdString(PreData("screen_request", "").toString()),
+              QByteArray::fromStdString(PreData("TERMINALMSG_REQUEST", "").toString()), full})
+            QCOMPARE(exchange(bytes), QByteArray());
+        // Only the start-up report became a task.
+        QCOMPARE(agent->countStderr("HandleRunnable: create runable"), 1);
+        QVERIFY(agent->process().state() == QProcess::Running);
+    }
+
+    void silentConnectionsStarveNothing()
+    {
+        std::unique_ptr<QUdpSocket> listener(Sandbox::udpSocket("console", 9800));
+        std::unique_ptr<QUdpSocket> sender(Sandbox::udpSocket("console", 0));
+        QVERIFY(listener && sender);
+        QVERIFY(startAgent());
+        QVERIFY(listener->waitForReadyRead(5000)); // the report at start
+        while (listener->hasPendingDatagrams())
+            listener->receiveDatagram();
+
+        std::vector<std::unique_ptr<StreamClient>> silent;
+        for (int i = 0; i < 50; ++i) {
+            silent.push_back(std::make_unique<StreamClient>(Terminal));
+            QVERIFY(silent.back()->connected());
+        }
+        const QByteArray discovery =
+            QByteArray::fromStdString(PreData("TERMINALMSG_REQUEST", "").toString());
+        QCOMPARE(sender->writeDatagram(discovery, QHostAddress(Terminal), 9800),
+                 qint64(discovery.size()));
+        QVERIFY(listener->waitForReadyRead(5000));
+        QVERIFY(listener->receiveDatagram().data().contains("\"key\":\"TERMINALMSG\""));
+
+        QByteArray output;
+        QCOMPARE(termctl({"screenshot", "192.168.1.20", "-o", consoleFile("screen.jpg")}, &output), 0);
+        QVERIFY2(output.contains("asking again"), output.constData());
+        const QImage image(consoleFileHere("screen.jpg"), "JPEG");
+        QCOMPARE(image.size(), QSize(1024, 768));
+        for (const auto& connection : silent)
+            QVERIFY(!connection->closed());
+    }
+
+    void stalledPeersAreCutOff()
+    {
+        QVERIFY(startAgent());
+        StreamClient silent(Terminal);
+        StreamClient upload(Terminal);
+        QVERIFY(upload.send(requestBlock("UPLOAD_REQUEST", "p;0;1000")));
+        QVERIFY(upload.send("ten bytes."));
+        QDeadlineTimer bound(12000);
+        bool closed = false;
+        QCOMPARE(silent.receiveAll(&closed), QByteArray());
+        QVERIFY(closed && !bound.hasExpired());
+        QVERIFY(agent->waitForStderr("Warning: Server Recieve Data Failed"));
+        QCOMPARE(upload.receiveAll(&closed), QByteArray());
+        QVERIFY(closed && !bound.hasExpired());
+        QVERIFY(agent->waitForStderr("the peer stalled, receive timed out"));
+        QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload Length error"));
+        QVERIFY(!QFileInfo::exists(UploadFile));
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void companionMissing()
+    {
+        QVERIFY(startAgent());
+        QVERIFY(agent->waitForStderr("BcReceiveMonitor::onError: FailedToStart"));
+        QTest::qWait(1500);
+        QCOMPARE(agent->countStderr("BcReceiveMonitor::onError"), 2); // the slot's line and the case
+        QCOMPARE(exchange(requestBlock("OVERLAY_REQUEST")), QByteArray());
+    }
+
+    void companionRestartedAfterCrash()
+    {
+        // Crashes on its first run only, then stays.
+        QVERIFY(Sandbox::writeFile(script("ReceiveBc"),
+                                   "#!/bin/sh\necho run >> /tmp/receivebc.runs\n"
+                                   "[ -e /tmp/receivebc.crashed ] && exec sleep 1000\n"
+                                   "touch /tmp/receivebc.crashed\nkill -KILL $$\n",
+                                   true));
+        QVERIFY(startAgent());
+        QVERIFY(agent->waitForStderr("BcReceiveMonitor::onError: Crashed ----> restart"));
+        QTRY_COMPARE(lineCount("/tmp/receivebc.runs"), 2);
+        QTest::qWait(1000);
+        QCOMPARE(lineCount("/tmp/receivebc.runs"), 2);
+        QCOMPARE(agent->countStderr("Crashed ----> restart"), 1);
+    }
+
+    void companionCrashingAlwaysIsRestartedAgain()
+    {
+        QVERIFY(Sandbox::writeFile(script("ReceiveBc"),
+                                   "#!/bin/sh\necho run >> /tmp/receivebc.runs\nkill -KILL $$\n", true));
+        QVERIFY(startAgent());
+        QTRY_VERIFY(lineCount("/tmp/receivebc.runs") >= 5);
+        QVERIFY(agent->countStderr("Crashed ----> restart") >= 4);
+        QCOMPARE(exchange(requestBlock("OVERLAY_REQUEST")), QByteArray());
+    }
+
+    void companionEndingNormallyStaysEnded_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("status 0") << 0;
+        QTest::newRow("status 1") << 1;
+    }
+
+    void companionEndingNormallyStaysEnded()
+    {
+        QFETCH(int, status);
+        QVERIFY(Sandbox::writeFile(script("ReceiveBc"),
+                                   "#!/bin/sh\necho run >> /tmp/receivebc.runs\nexit "
+                                       + QByteArray::number(status) + "\n",
+                                   true));
+        QVERIFY(startAgent());
+        QTRY_COMPARE(lineCount("/tmp/receivebc.runs"), 1);
+        QTest::qWait(1500);
+        QCOMPARE(lineCount("/tmp/receivebc.runs"), 1);
+        QCOMPARE(agent->countStderr("BcReceiveMonitor::onError"), 0);
+    }
+};
+
+SANDBOX_TEST_MAIN(TestAgentTcp)
+#include "tst_agent_tcp.moc"

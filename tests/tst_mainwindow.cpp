@@ -1,0 +1,133 @@
+#include "launchertest.h"
+#include "mainstackwidget.h"
+#include "mainwindow.h"
+#include "mymessagebox.h"
+#include "systemsetting.h"
+#include "usrmanger.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QScreen>
+#include <QStackedWidget>
+
+namespace {
+int resets()
+{
+    return int(Sandbox::recordedCalls(LauncherFixture::scriptPath("resetdisplay.sh")).size());
+}
+}
+
+// The full launcher's window on a 1024 x 768 screen: placement, page
+// switching and the display-reset keys.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 1024, 768));
+        QVERIFY(LauncherFixture::writeLanguageDb());
+        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/peripheralconfig", "50\nnone\nnone\n0\n"));
+    }
+
+    void init()
+    {
+        LauncherFixture::resetTree();
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.1", {"10.0.0.1", "u", "p", "3389", "", "1", "0", "0", "3"}));
+        m_window = new MainWindow;
+        m_window->show();
+        m_stack = m_window->findChild<QStackedWidget*>("stackedWidget");
+    }
+
+    void cleanup()
+    {
+        delete m_window;
+    }
+
+    void fillsTheScreenWithTheStackCentred()
+    {
+        QCOMPARE(m_window->size(), QSize(1024, 768));
+        QCOMPARE(m_stack->geometry(), QRect(55, 45, 914, 678));
+        QCOMPARE(m_window->windowTitle(), QString("MainWindow"));
+        QVERIFY(m_window->autoFillBackground());
+        QVERIFY(!m_window->palette().brush(QPalette::Window).texture().isNull());
+        QCOMPARE(m_stack->count(), 5);
+        QCOMPARE(m_stack->widget(2)->objectName(), QString("Mainstackwidget"));
+        QCOMPARE(m_stack->widget(3)->objectName(), QString("Usrmanger"));
+        QCOMPARE(m_stack->widget(4)->objectName(), QString("Systemsetting"));
+        QCOMPARE(m_stack->currentIndex(), 2);
+    }
+
+    void controlAltRResetsTheDisplayAtOnce()
+    {
+        QTest::keyClick(m_window, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(resets(), 1);
+        QTest::keyClick(m_window, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        QTest::keyClick(m_window, Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(m_window, Qt::Key_T, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(resets(), 1);
+    }
+
+    void hundredthF1ResetsTheDisplay()
+    {
+        for (int press = 1; press <= 99; ++press)
+            QTest::keyClick(m_window, Qt::Key_F1);
+        QCOMPARE(resets(), 0);
+        QTest::keyClick(m_window, Qt::Key_F1);
+        QCOMPARE(resets(), 1);
+        // The count lives as long as the process, across windows.
+        delete m_window;
+        m_window = new MainWindow;
+        QTest::keyClick(m_window, Qt::Key_F1);
+        QCOMPARE(resets(), 2);
+    }
+
+    void leavingTheSettingsShowsTheProfilesOnDisk()
+    {
+        auto* page = m_stack->widget(2);
+        emit static_cast<Mainstackwidget*>(page)->close_firtlogin_siger();
+        QCOMPARE(m_stack->currentIndex(), 4);
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.2", {"10.0.0.2"}));
+        emit static_cast<Systemsetting*>(m_stack->widget(4))->close_setting_siger();
+        QCOMPARE(m_stack->currentIndex(), 2);
+        QCOMPARE(page->findChild<QComboBox*>("comboBox_server")->count(), 2);
+    }
+
+    void profileManagerReloadsOnEveryVisit()
+    {
+        auto* page = static_cast<Mainstackwidget*>(m_stack->widget(2));
+        auto* list = m_stack->widget(3)->findChild<QListWidget*>("listWidget");
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.3", {"10.0.0.3"}));
+        emit page->close_firtlogin_siger_usrmanger();
+        QCOMPARE(m_stack->currentIndex(), 3);
+        QCOMPARE(list->count(), 2);
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.4", {"10.0.0.4"}));
+        emit static_cast<Usrmanger*>(m_stack->widget(3))->close_usrmangerr_siger();
+        QCOMPARE(m_stack->currentIndex(), 2);
+        QCOMPARE(page->findChild<QComboBox*>("comboBox_server")->count(), 3);
+    }
+
+    // An armed automatic connection shows its countdown at start, centred
+    // in the page at its final size.
+    void armedStartShowsTheCountdown()
+    {
+        delete m_window;
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.1", {"10.0.0.1", "u", "p", "3389", "", "1", "1", "0", "9"}));
+        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/usrinfodir/autologin", "1\n"));
+        m_window = new MainWindow;
+        m_window->show();
+        auto* box = m_window->findChild<mymessagebox*>();
+        QVERIFY(box);
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->geometry().center(), QRect(0, 0, 914, 678).center());
+        QCOMPARE(Sandbox::readFile("/opt/zoderer/configs/usrinfodir/autologin"), QByteArray("0\n"));
+    }
+
+private:
+    MainWindow* m_window = nullptr;
+    QStackedWidget* m_stack = nullptr;
+};
+
+SANDBOX_GUI_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

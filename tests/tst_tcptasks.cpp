@@ -1,0 +1,331 @@
+// The TCP tasks on one end of a socket pair, the test playing the console
+// on the other: the byte-exact answers, the upload's file handling, and the
+// socket helpers every task sends with.
+#include "sandboxtestmain.h"
+
+#include "acceptuploadfile.h"
+#include "sendfile.h"
+#include "sendoverlay.h"
+#include "socketio.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <thread>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const QString UploadFile = QString::fromLatin1(AcceptUploadFile::UploadFilePath);
+
+// A connected stream pair: the task owns one end, the test holds the other.
+struct Connection
+{
+    int task = -1;
+    int peer = -1;
+
+    Connection()
+    {
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) == 0) {
+            task = ends[0];
+            peer = ends[1];
+            SocketIo::setTimeouts(peer, 10000);
+        }
+    }
+    ~Connection()
+    {
+        if (peer >= 0)
+            ::close(peer);
+    }
+
+    // Everything the task sends until it closes; sets closed when it did.
+    QByteArray readAll(bool* closed = nullptr) const
+    {
+        QByteArray bytes;
+        char buffer[65536];
+        qint64 n;
+        while ((n = SocketIo::receiveSome(peer, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, n);
+        // Closing with unread bytes resets the connection.
+        if (closed)
+            *closed = n == 0 || errno == ECONNRESET;
+        return bytes;
+    }
+
+    void closePeer()
+    {
+        ::close(peer);
+        peer = -1;
+    }
+};
+
+PreData packet(const char* key, const QByteArray& content, int socket)
+{
+    PreData request(key, content.toStdString());
+    request.extra = QVariant(socket);
+    return request;
+}
+
+// The task's answer to a file request, and whether it closed the connection.
+QByteArray fetch(const QByteArray& content, bool* closed)
+{
+    Connection connection;
+    auto* task = new SendFile(packet("FILE_REQUEST", content, connection.task));
+    std::thread worker([task] { task->dealTask(); });
+    const QByteArray answer = connection.readAll(closed);
+    worker.join();
+    return answer;
+}
+
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(size);
+    for (char& byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+QStringList partialUploads()
+{
+    return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("uploadfile.tar.gz.*")},
+                                                  QDir::Files | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+class TestTcpTasks : public QObject
+{
+    Q_OBJECT
+
+    // Runs an upload task with the given argument text while the peer sends
+    // bytes and then, unless keepOpen, closes its end.
+    static void upload(const QByteArray& arguments, const QByteArray& bytes, bool keepOpen = false,
+                       int timeoutMs = 10000)
+    {
+        Connection connection;
+        SocketIo::setTimeouts(connection.task, timeoutMs);
+        auto* task = new AcceptUploadFile(packet("UPLOAD_REQUEST", arguments, connection.task));
+        std::thread worker([task] { task->dealTask(); });
+        // A task that rejects its arguments may close before all is sent.
+        SocketIo::sendAll(connection.peer, bytes.constData(), bytes.size());
+        if (!keepOpen)
+            ::shutdown(connection.peer, SHUT_WR);
+        bool closed = false;
+        const QByteArray answer = connection.readAll(&closed);
+        worker.join();
+        QCOMPARE(answer, QByteArray()); // an upload is never answered
+        QVERIFY(closed);
+    }
+
+    static QByteArray sizeArguments(qint64 size)
+    {
+        return "package.tar.gz;1234;" + QByteArray::number(size);
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(UploadFile);
+        QFile::remove(QStringLiteral("/tmp/precious"));
+    }
+
+    void sendAllWritesEverything()
+    {
+        Connection connection;
+        // Far more than a socket buffer: partial sends must be continued.
+        const QByteArray block = randomBytes(8 * 1024 * 1024);
+        QByteArray received;
+        std::thread reader([&connection, &received] { received = connection.readAll(); });
+        QVERIFY(SocketIo::sendLength(connection.task, qint32(block.size())));
+        QVERIFY(SocketIo::sendAll(connection.task, block.constData(), block.size()));
+        ::close(connection.task);
+        reader.join();
+        QCOMPARE(received.size(), block.size() + 4);
+        QVERIFY(received.mid(4) == block);
+    }
+
+    void sendLengthIsLittleEndian()
+    {
+        Connection connection;
+        QVERIFY(SocketIo::sendLength(connection.task, 10));
+        QVERIFY(SocketIo::sendLength(connection.task, 0x01020304));
+        QVERIFY(SocketIo::sendLength(connection.task, -1));
+        ::close(connection.task);
+        QCOMPARE(connection.readAll(), QByteArray("\x0a\0\0\0\x04\x03\x02\x01\xff\xff\xff\xff", 12));
+    }
+
+    void sendToClosedPeerFails()
+    {
+        // No SIGPIPE may end the agent when a console goes away mid-answer.
+        Connection connection;
+        connection.closePeer();
+        const QByteArray block(1024, 'x');
+        QVERIFY(!SocketIo::sendAll(connection.task, block.constData(), block.size()));
+        QVERIFY(!SocketIo::sendLength(connection.task, 1));
+        ::close(connection.task);
+    }
+
+    void fileName_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("member") << QByteArray("{\"fileName\":\"/etc/x\"}") << QByteArray("/etc/x");
+        QTest::newRow("blanks, other members")
+            << QByteArray(" { \"a\" : 1 , \"fileName\" : \"f\" } trailing") << QByteArray("f");
+        QTest::newRow("not json") << QByteArray("/etc/x") << QByteArray();
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+        QTest::newRow("array") << QByteArray("[\"/etc/x\"]") << QByteArray();
+        QTest::newRow("missing") << QByteArray("{\"file\":\"/etc/x\"}") << QByteArray();
+        QTest::newRow("number") << QByteArray("{\"fileName\":7}") << QByteArray();
+        QTest::newRow("true") << QByteArray("{\"fileName\":true}") << QByteArray();
+        QTest::newRow("null") << QByteArray("{\"fileName\":null}") << QByteArray();
+        QTest::newRow("object") << QByteArray("{\"fileName\":{}}") << QByteArray();
+    }
+
+    void fileName()
+    {
+        QFETCH(QByteArray, content);
+        QTEST(QByteArray::fromStdString(SendFile::fileName(content.toStdString())), "name");
+    }
+
+    void sendFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray ten("0123456789");
+        QTest::newRow("ten bytes") << QByteArray("{\"fileName\":\"/tmp/files/ten\"}")
+                                   << QByteArray("\x0a\0\0\0", 4) + ten;
+        QTest::newRow("empty file") << QByteArray("{\"fileName\":\"/tmp/files/empty\"}")
+                                    << QByteArray("\0\0\0\0", 4);
+        const QByteArray big = randomBytes(3 * 1024 * 1024 + 7);
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/big"), big));
+        QTest::newRow("several blocks") << QByteArray("{\"fileName\":\"/tmp/files/big\"}")
+                                        << QByteArray("\x07\0\x30\0", 4) + big;
+        QTest::newRow("missing") << QByteArray("{\"fileName\":\"/tmp/files/none\"}") << QByteArray();
+        QTest::newRow("bad json") << QByteArray("{\"fileName\":") << QByteArray();
+        QTest::newRow("not a string") << QByteArray("{\"fileName\":1}") << QByteArray();
+        QTest::newRow("directory") << QByteArray("{\"fileName\":\"/tmp/files\"}") << QByteArray();
+        QTest::newRow("device") << QByteArray("{\"fileName\":\"/dev/zero\"}") << QByteArray();
+        // Its length would not fit the signed 32-bit length on the wire.
+        QTest::newRow("beyond 2 GiB") << QByteArray("{\"fileName\":\"/tmp/files/huge\"}")
+                                      << QByteArray();
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), ten));
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/empty"), QByteArray()));
+        QFile huge(QStringLiteral("/tmp/files/huge"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30)); // sparse
+    }
+
+    void sendFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, answer);
+        bool closed = false;
+        QCOMPARE(fetch(content, &closed), answer);
+        QVERIFY(closed);
+    }
+
+    void overlayClosesWithoutAnswer()
+    {
+        Connection connection;
+        auto* task = new SendOverlay(packet("OVERLAY_REQUEST", "anything", connection.task));
+        task->dealTask();
+        bool closed = false;
+        QCOMPARE(connection.readAll(&closed), QByteArray());
+        QVERIFY(closed);
+    }
+
+    void uploadComplete()
+    {
+        const QByteArray package = randomBytes(2 * 1024 * 1024 + 11);
+        upload(sizeArguments(package.size()), package);
+        QCOMPARE(Sandbox::readFile(UploadFile), package);
+        QCOMPARE(QFileInfo(UploadFile).permissions() & (QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void uploadOfNothing()
+    {
+        // An announced size of 0, or one that is not a number, is met by an
+        // empty stream.
+        upload("a;b;0", QByteArray());
+        QVERIFY(QFileInfo(UploadFile).isFile());
+        QCOMPARE(QFileInfo(UploadFile).size(), 0);
+        upload("a;b;many", QByteArray());
+        QCOMPARE(QFileInfo(UploadFile).size(), 0);
+    }
+
+    void uploadLengthMismatchLeavesNoPackage_data()
+    {
+        QTest::addColumn<QByteArray>("arguments");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("cut short") << sizeArguments(100000) << randomBytes(40000);
+        QTest::newRow("too many") << sizeArguments(100) << randomBytes(150);
+        QTest::newRow("negative size") << QByteArray("a;b;-1") << randomBytes(10);
+    }
+
+    void uploadLengthMismatchLeavesNoPackage()
+    {
+        QFETCH(QByteArray, arguments);
+        QFETCH(QByteArray, bytes);
+        // An earlier package must not be installed instead of this one.
+        QVERIFY(Sandbox::writeFile(UploadFile, "older package"));
+        upload(arguments, bytes);
+        QVERIFY(!QFileInfo::exists(UploadFile));
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void uploadStalledPeerTimesOut()
+    {
+        QTest::ignoreMessage(QtWarningMsg,
+                             "AcceptUploadFile::dealTask: the peer stalled, receive timed out");
+        upload(sizeArguments(1000), randomBytes(10), true, 300);
+        QVERIFY(!QFileInfo::exists(UploadFile));
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void uploadArgumentErrorTouchesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("arguments");
+        QTest::newRow("two fields") << QByteArray("a;5");
+        QTest::newRow("four fields") << QByteArray("a;b;5;d");
+        QTest::newRow("empty") << QByteArray();
+    }
+
+    void uploadArgumentErrorTouchesNothing()
+    {
+        QFETCH(QByteArray, arguments);
+        QVERIFY(Sandbox::writeFile(UploadFile, "older package"));
+        QTest::ignoreMessage(QtWarningMsg, "AcceptUploadFile::dealTask: argument error");
+        upload(arguments, "12345");
+        QCOMPARE(Sandbox::readFile(UploadFile), QByteArray("older package"));
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void uploadReplacesPlantedLink()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/precious"), "keep me"));
+        QVERIFY(QFile::link(QStringLiteral("/tmp/precious"), UploadFile));
+        upload(sizeArguments(5), "fresh");
+        QVERIFY(!QFileInfo(UploadFile).isSymLink());
+        QCOMPARE(Sandbox::readFile(UploadFile), QByteArray("fresh"));
+        QCOMPARE(Sandbox::readFile(QStringLiteral("/tmp/precious")), QByteArray("keep me"));
+
+        // A failed upload removes the link, never its target.
+        QFile::remove(UploadFile);
+        QVERIFY(QFile::link(QStringLiteral("/tmp/precious"), UploadFile));
+        upload(sizeArguments(50), "short");
+        QVERIFY(!QFileInfo(UploadFile).isSymLink() && !QFileInfo::exists(UploadFile));
+        QCOMPARE(Sandbox::readFile(QStringLiteral("/tmp/precious")), QByteArray("keep me"));
+    }
+};
+
+SANDBOX_TEST_MAIN(TestTcpTasks)
+#include "tst_tcptasks.moc"

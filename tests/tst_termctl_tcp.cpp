@@ -1,0 +1,153 @@
+// termctl's TCP commands without a socket: their command lines, the request
+// block, the upload argument text and the checks on the agent's answers.
+#include "commandline.h"
+#include "progress.h"
+#include "shareprotocol.h"
+#include "tcpcommands.h"
+#include "tcpconnection.h"
+
+#include "sandboxtestmain.h"
+
+#include <QtTest>
+
+class TestTermctlTcp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commands()
+    {
+        CommandLine command = CommandLine::parse({"screenshot", "192.168.1.20", "-o", "s.jpg"});
+        QCOMPARE(command.action, CommandLine::Action::Screenshot);
+        QCOMPARE(command.destination, 0xc0a80114u);
+        QCOMPARE(command.localPath, QString("s.jpg"));
+
+        command = CommandLine::parse({"screenshot", "-o=dir/s.jpg", "10.0.0.5"});
+        QCOMPARE(command.action, CommandLine::Action::Screenshot);
+        QCOMPARE(command.destination, 167772165u);
+        QCOMPARE(command.localPath, QString("dir/s.jpg"));
+
+        command = CommandLine::parse({"upload", "10.0.0.5", "pkg 1.tar.gz"});
+        QCOMPARE(command.action, CommandLine::Action::Upload);
+        QCOMPARE(command.localPath, QString("pkg 1.tar.gz"));
+
+        command = CommandLine::parse({"update", "10.0.0.5"});
+        QCOMPARE(command.action, CommandLine::Action::Update);
+        QCOMPARE(command.destination, 167772165u);
+
+        command = CommandLine::parse({"get", "10.0.0.5", "/etc/hostname_s", "-o", "h"});
+        QCOMPARE(command.action, CommandLine::Action::Get);
+        QCOMPARE(command.remotePath, std::string("/etc/hostname_s"));
+        QCOMPARE(command.localPath, QString("h"));
+
+        command = CommandLine::parse({"get", "10.0.0.5", "caf\u00e9", "-o", "h"});
+        QCOMPARE(command.remotePath, std::string("caf\xe9"));
+
+        for (const char* name : {"screenshot", "upload", "update", "get"})
+            QCOMPARE(CommandLine::parse({name, "--help"}).action, CommandLine::Action::Help);
+        QVERIFY(CommandLine::usage().contains("screenshot ADDR -o FILE"));
+        QVERIFY(CommandLine::usage().contains("get ADDR PATH -o FILE"));
+    }
+
+    void longestPathThatFits()
+    {
+        // The request packet may take 255 bytes; the path grows up to that.
+        QString path = "/";
+        while (CommandLine::parse({"get", "1.1.1.1", path + 'p', "-o", "f"}).action
+               == CommandLine::Action::Get)
+            path += 'p';
+        const std::string packet =
+            PreData("FILE_REQUEST", TcpCommands::fileRequestContent(path.toStdString())).toString();
+        QCOMPARE(packet.size(), std::size_t(255));
+    }
+
+    void requestBlock()
+    {
+        const QByteArray block = TcpConnection::requestBlock("UPDATE_REQUEST", "");
+        QCOMPARE(block.size(), 256);
+        QVERIFY(block.startsWith("##{\"content\":\"\",\"key\":\"UPDATE_REQUEST\",\"userId\":\"\"}\n"));
+        QCOMPARE(block.mid(52), QByteArray(256 - 52, ' '));
+        // The agent's view: the first 255 bytes parse to the request.
+        PreData* parsed = PreData::unpack(block.left(255).constData(), QVariant());
+        QVERIFY(parsed != nullptr);
+        QCOMPARE(parsed->key, std::string("UPDATE_REQUEST"));
+        delete parsed;
+
+        QCOMPARE(TcpConnection::requestBlock("FILE_REQUEST", std::string(200, 'x')).size(), 256);
+        QVERIFY(TcpConnection::requestBlock("FILE_REQUEST", std::string(300, 'x')).isEmpty());
+    }
+
+    void uploadContent()
+    {
+        QCOMPARE(TcpCommands::uploadContent("pkg.tar.gz", 3421780262u, 5242880),
+                 std::string("pkg.tar.gz;3421780262;5242880"));
+        // The agent splits at ";": a name must not add fields.
+        QCOMPARE(TcpCommands::uploadContent("a;b\n\u20ac.tgz", 1, 2), std::string("a_b__.tgz;1;2"));
+        QCOMPARE(TcpCommands::uploadContent("", 0, 0), std::string(";0;0"));
+        // A long name is shortened until the request fits the agent's read.
+        const std::string content = TcpCommands::uploadContent(QString(400, 'n'), 7, 123456789);
+        QVERIFY(content.size() < 255);
+        QVERIFY(content.ends_with("nn;7;123456789"));
+        QVERIFY(!TcpConnection::requestBlock("UPLOAD_REQUEST", content).isEmpty());
+        QVERIFY(TcpConnection::requestBlock("UPLOAD_REQUEST", "n" + content).isEmpty());
+    }
+
+    void crc32()
+    {
+        QCOMPARE(TcpCommands::crc32("123456789"), 0xcbf43926u);
+        QCOMPARE(TcpCommands::crc32(""), 0u);
+        // In pieces as in one go.
+        QCOMPARE(TcpCommands::crc32("6789", TcpCommands::crc32("12345")), 0xcbf43926u);
+    }
+
+    void lengthPrefixed_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("ten bytes") << QByteArray("\x0a\0\0\0" "0123456789", 14) << true
+                                   << QByteArray("0123456789");
+        QTest::newRow("empty file") << QByteArray("\0\0\0\0", 4) << true << QByteArray();
+        QTest::newRow("nothing") << QByteArray() << false << QByteArray();
+        QTest::newRow("part of the length") << QByteArray("\x0a\0", 2) << false << QByteArray();
+        QTest::newRow("short") << QByteArray("\x0a\0\0\0" "01234", 9) << false << QByteArray();
+        QTest::newRow("long") << QByteArray("\x01\0\0\0" "01", 6) << false << QByteArray();
+        QTest::newRow("negative") << QByteArray("\xff\xff\xff\xff", 4) << false << QByteArray();
+        QTest::newRow("high byte")
+            << QByteArray("\x00\x01\x00\x00", 4) + QByteArray(256, 'j') << true << QByteArray(256, 'j');
+    }
+
+    void lengthPrefixed()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, valid);
+        QByteArray payload;
+        QString error;
+        QCOMPARE(TcpCommands::lengthPrefixed(answer, payload, error), valid);
+        QCOMPARE(error.isEmpty(), valid);
+        QTEST(payload, "payload");
+    }
+
+    void updateReply()
+    {
+        QString text;
+        QVERIFY(TcpCommands::updateSucceeded(QByteArray("successfully!\0", 14), text));
+        QCOMPARE(text, QString("successfully!"));
+        QVERIFY(!TcpCommands::updateSucceeded(QByteArray("error: update failed!\0", 22), text));
+        QCOMPARE(text, QString("error: update failed!"));
+        QVERIFY(!TcpCommands::updateSucceeded(QByteArray("error: validation failed!\0", 26), text));
+        QCOMPARE(text, QString("error: validation failed!"));
+        QVERIFY(!TcpCommands::updateSucceeded("successfully!!", text));
+        QVERIFY(!TcpCommands::updateSucceeded("successfully", text));
+    }
+
+    void progressText()
+    {
+        QCOMPARE(Progress::text("get", 1572864, 3145728), QString("get: 1.5 of 3.0 MiB (50%)"));
+        QCOMPARE(Progress::text("get", 3145728, 3145728), QString("get: 3.0 of 3.0 MiB (100%)"));
+        QCOMPARE(Progress::text("screenshot", 524288, -1), QString("screenshot: 0.5 MiB"));
+    }
+};
+
+SANDBOX_TEST_MAIN(TestTermctlTcp)
+#include "tst_termctl_tcp.moc"
