@@ -6,15 +6,18 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr qint64 BlockSize = 1024;
+constexpr qint64 CopyBlockSize = 64 * 1024;
 
 } // namespace
 
@@ -57,8 +60,8 @@ void SendFile::sendFile(int socket, const std::string& path)
         return;
     }
     const qint64 size = status.st_size;
-    std::FILE* file = std::fopen(path.c_str(), "re");
-    if (file == nullptr) {
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
         std::perror("open file");
         return;
     }
@@ -66,20 +69,44 @@ void SendFile::sendFile(int socket, const std::string& path)
 
     // Exactly the announced bytes: a file that grows meanwhile must not run
     // past the length the console was told.
-    char buffer[BlockSize];
     qint64 left = size;
-    bool sent = SocketIo::sendLength(socket, qint32(size));
-    while (sent && left > 0) {
-        const size_t n = std::fread(buffer, 1, size_t(std::min(left, BlockSize)), file);
-        if (n == 0) {
-            // Shrunk or unreadable: the console sees fewer bytes than announced.
-            qWarning() << "SendFile::dealTask: file ended early, bytes left:" << left;
-            break;
-        }
-        sent = SocketIo::sendAll(socket, buffer, qint64(n));
-        left -= qint64(n);
-    }
-    if (!sent)
+    const bool sent = SocketIo::sendLength(socket, qint32(size)) && sendContents(socket, file, left);
+    if (!sent) {
         std::perror("send data");
-    std::fclose(file);
+    } else if (left > 0) {
+        // Shrunk or unreadable: the console sees fewer bytes than announced.
+        qWarning() << "SendFile::dealTask: file ended early, bytes left:" << left;
+    }
+    ::close(file);
+}
+
+bool SendFile::sendContents(int socket, int file, qint64& left)
+{
+    // The kernel copies from the page cache straight to the socket; files it
+    // cannot do that for go through a buffer.
+    while (left > 0) {
+        const qint64 n = SocketIo::sendFromFile(socket, file, left);
+        if (n == 0)
+            return true;
+        if (n < 0)
+            return (errno == EINVAL || errno == ENOSYS) && copyContents(socket, file, left);
+        left -= n;
+    }
+    return true;
+}
+
+bool SendFile::copyContents(int socket, int file, qint64& left)
+{
+    std::vector<char> buffer(size_t(std::min(left, CopyBlockSize)));
+    while (left > 0) {
+        const ssize_t n = ::read(file, buffer.data(), size_t(std::min(left, CopyBlockSize)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return true;
+        if (!SocketIo::sendAll(socket, buffer.data(), n))
+            return false;
+        left -= n;
+    }
+    return true;
 }

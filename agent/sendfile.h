@@ -20,4 +20,9 @@ public:
 
 private:
     static void sendFile(int socket, const std::string& path);
+    // Send the next left bytes of the file, counting left down; false when
+    // the connection failed. A file that ends early leaves left above 0.
+    // copyContents goes through a buffer, for files sendfile() cannot read.
+    static bool sendContents(int socket, int file, qint64& left);
+    static bool copyContents(int socket, int file, qint64& left);
 };

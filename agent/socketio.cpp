@@ -1,6 +1,9 @@
 #include "socketio.h"
 
 #include <cerrno>
+#include <csignal>
+#include <pthread.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/types.h>
@@ -32,6 +35,34 @@ bool SocketIo::sendLength(int fd, qint32 length)
         static_cast<char>((value >> 24) & 0xff),
     };
     return sendAll(fd, bytes, sizeof bytes);
+}
+
+qint64 SocketIo::sendFromFile(int fd, int file, qint64 size)
+{
+    // sendfile() has no MSG_NOSIGNAL: the SIGPIPE it raises on this thread is
+    // held back while it runs and then taken away, unless one was already
+    // waiting before.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipe, &previous);
+    ssize_t n;
+    do {
+        n = ::sendfile(fd, file, nullptr, static_cast<size_t>(size));
+    } while (n < 0 && errno == EINTR);
+    const int error = errno;
+    sigpending(&pending);
+    if (!alreadyPending && sigismember(&pending, SIGPIPE) == 1) {
+        const timespec now = {0, 0};
+        sigtimedwait(&pipe, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return n;
 }
 
 qint64 SocketIo::receiveSome(int fd, char* buffer, qint64 size, int flags)

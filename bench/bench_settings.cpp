@@ -12,6 +12,9 @@
 #include "wificonnectdialog.h"
 #include "wifinetworksetting.h"
 #include "wifistatus.h"
+#ifdef LAUNCHER_LITE
+#include "jyndebugonarm.h"
+#endif
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -106,10 +109,12 @@ int tick(TickTimingApplication& app, int seconds)
     app.page = &page;
     settle(seconds * 1000 + 500);
     app.page = nullptr;
-    std::printf("status tick as built (script started, its end awaited by the event loop), %lld ticks:\n",
-                static_cast<long long>(app.perTick.size()));
-    std::printf("  GUI held per tick: median %.2f ms, p95 %.2f ms, max %.2f ms\n", percentile(app.perTick, 0.5),
-                percentile(app.perTick, 0.95), percentile(app.perTick, 1.0));
+    std::printf(
+        "status tick as built (script started, its end awaited by the event loop), %lld ticks:\n",
+        static_cast<long long>(app.perTick.size()));
+    std::printf("  GUI held per tick: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                percentile(app.perTick, 0.5), percentile(app.perTick, 0.95),
+                percentile(app.perTick, 1.0));
 
     // A tick that waits for the script in the GUI thread holds it this long.
     QList<double> blocking;
@@ -118,12 +123,14 @@ int tick(TickTimingApplication& app, int seconds)
         timer.start();
         ScriptRunner::execute(QStringLiteral("/opt/zoderer/login/setwifis/check_wifi_status.sh"));
         WifiStatus status;
-        WifiStatus::read(QStringLiteral("/opt/zoderer/configs/network/wificonfigs/check_wifi_status.txt"), &status);
+        WifiStatus::read(
+            QStringLiteral("/opt/zoderer/configs/network/wificonfigs/check_wifi_status.txt"),
+            &status);
         blocking << double(timer.nsecsElapsed()) / 1e6;
     }
     std::printf("a tick that waits for the status script, %d ticks:\n", seconds);
-    std::printf("  GUI held per tick: median %.2f ms, p95 %.2f ms, max %.2f ms\n", percentile(blocking, 0.5),
-                percentile(blocking, 0.95), percentile(blocking, 1.0));
+    std::printf("  GUI held per tick: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                percentile(blocking, 0.5), percentile(blocking, 0.95), percentile(blocking, 1.0));
     return 0;
 }
 
@@ -144,24 +151,28 @@ int memory()
     const long atStart = statusKib("VmHWM:");
     window.mainwindow_closefirstloginwdt();
     QObject* hub = window.findChild<QObject*>(QStringLiteral("Systemsetting"));
-    for (const char* button : {"pushButton_displaysetting", "pushButton_soundsetting", "pushButton_passwdsetting",
-                               "pushButton_netcheck", "pushButton_sysinfo", "pushButton_lansetting",
-                               "radioButton_wireline", "pbtn_ok"})
+    for (const char* button :
+         {"pushButton_displaysetting", "pushButton_soundsetting", "pushButton_passwdsetting",
+          "pushButton_netcheck", "pushButton_sysinfo", "pushButton_lansetting",
+          "radioButton_wireline", "pbtn_ok"})
         click(hub, button);
     QFile selection(QStringLiteral("/opt/zoderer/configs/network/Networkselection"));
     if (selection.open(QIODevice::WriteOnly))
         selection.write("wireless");
     selection.close();
-    for (const char* button : {"pushButton_lansetting", "radioButton_wifi", "pbtn_ok", "pushButton_scan"})
+    for (const char* button :
+         {"pushButton_lansetting", "radioButton_wifi", "pbtn_ok", "pushButton_scan"})
         click(hub, button);
     settle(1500);
     auto* networks = hub->findChild<QListWidget*>(QStringLiteral("listWidget_scan_result"));
     for (int row = 0; row < networks->count(); ++row) {
         networks->setCurrentRow(row);
-        QMetaObject::invokeMethod(networks, "doubleClicked", Q_ARG(QModelIndex, networks->currentIndex()));
+        QMetaObject::invokeMethod(networks, "doubleClicked",
+                                  Q_ARG(QModelIndex, networks->currentIndex()));
         settle(100);
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<WifiConnectDialog*>(widget); dialog && dialog->isVisible())
+            if (auto* dialog = qobject_cast<WifiConnectDialog*>(widget);
+                dialog && dialog->isVisible())
                 click(dialog, "pushButton_back");
         }
     }
@@ -170,20 +181,27 @@ int memory()
     settle(200);
     std::printf("launcher memory: peak %ld KiB after start, peak %ld KiB after every settings page "
                 "(%lld networks opened), now %ld KiB resident\n",
-                atStart, statusKib("VmHWM:"), static_cast<long long>(networks->count()), statusKib("VmRSS:"));
+                atStart, statusKib("VmHWM:"), static_cast<long long>(networks->count()),
+                statusKib("VmRSS:"));
     return 0;
 }
 
-}
+} // namespace
 
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariable("TERMINAL_SANDBOX") != QLatin1String("1") || argc < 2) {
-        std::fprintf(stderr, "usage (in the sandbox, see bench/settings.sh): bench_settings tick SECONDS | memory\n");
+        std::fprintf(stderr,
+                     "usage (in the sandbox, see bench/settings.sh): bench_settings tick SECONDS | "
+                     "memory\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TickTimingApplication app(argc, argv);
+#ifdef LAUNCHER_LITE
+    // The sandbox does not cover "/", where the terminal keeps this log.
+    jyndebugonarm::setFileName(QStringLiteral("/tmp/jyndebugfromqt.txt"));
+#endif
     if (qstrcmp(argv[1], "tick") == 0)
         return tick(app, argc > 2 ? atoi(argv[2]) : 20);
     return memory();

@@ -14,10 +14,8 @@ if [[ ${TERMINAL_SANDBOX:-} != 1 ]]; then
     exec "$root/tests/sandbox/sandbox.sh" -- "$0" "$build" "$runs"
 fi
 
-agentdir=/opt/zoderer/termagent
-mkdir -p $agentdir /opt/zoderer/configs/usrinfodir
-cp "$build/agent/termagent" "$root"/device/scripts/agent/*.sh $agentdir/
-printf 'bench\n1\n' > /etc/hostname_s
+source "$root/bench/sandboxagent.sh"
+install_agent "$build"
 
 # measure NAME PATTERN PROGRAM: prints "median_ms rss_kib pss_kib".
 measure() {

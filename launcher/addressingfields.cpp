@@ -57,5 +57,5 @@ bool AddressingFields::confirmSave(const AddressingFile& file)
     }
     return QMessageBox::information(nullptr, QStringLiteral(" "), texts->getLanguage(48),
                                     QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+        == QMessageBox::Yes;
 }

@@ -43,8 +43,12 @@ int AddressingFile::invalidFieldTextId() const
 
 QStringList AddressingFile::lines() const
 {
-    return {isStatic ? QStringLiteral("static") : QStringLiteral("auto"), address, netmask, gateway,
-            dns1, dns2};
+    return {isStatic ? QStringLiteral("static") : QStringLiteral("auto"),
+            address,
+            netmask,
+            gateway,
+            dns1,
+            dns2};
 }
 
 bool AddressingFile::write(const QString& path) const

@@ -17,7 +17,8 @@ Checknet::Checknet(QWidget* parent)
 {
     ui->setupUi(this);
     setlanguage();
-    connect(ui->pushButton_check, &QPushButton::clicked, this, &Checknet::pushbutton_checknet_clicked);
+    connect(ui->pushButton_check, &QPushButton::clicked, this,
+            &Checknet::pushbutton_checknet_clicked);
     connect(m_process, &QProcess::readyRead, this, &Checknet::check_readoutput);
 #ifdef LAUNCHER_LITE
     delete ui->lineEdit_ip;

@@ -6,8 +6,9 @@
 const QStringList& DisplayConfig::modes()
 {
     static const QStringList list = {
-        QStringLiteral("800x600-60"),   QStringLiteral("1024x768-60"),  QStringLiteral("1280x720-60"),
-        QStringLiteral("1280x1024-60"), QStringLiteral("1360x768-60"),  QStringLiteral("1440x900-60"),
+        QStringLiteral("800x600-60"),   QStringLiteral("1024x768-60"),
+        QStringLiteral("1280x720-60"),  QStringLiteral("1280x1024-60"),
+        QStringLiteral("1360x768-60"),  QStringLiteral("1440x900-60"),
         QStringLiteral("1680x1050-60"), QStringLiteral("1920x1080-60"),
     };
     return list;

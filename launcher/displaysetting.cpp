@@ -66,9 +66,9 @@ void Displaysetting::setdisplay_resoulution_fun()
     }
     DisplayConfig::write(mode, ui->comboBox_depth->currentText());
     sync();
-    const QMessageBox::StandardButton answer =
-        QMessageBox::information(nullptr, QStringLiteral(" "),
-                                 TerminalAttribution::getInstance()->getLanguage(47), QMessageBox::Yes);
+    const QMessageBox::StandardButton answer = QMessageBox::information(
+        nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(47),
+        QMessageBox::Yes);
     if (answer == QMessageBox::Yes && mode != m_currentResolution)
         ScriptRunner::execute(QStringLiteral(SETDISPLAYSCRIPT));
 }

@@ -13,9 +13,9 @@ const QLatin1String hexPrefix("%ssid%");
 QString HotspotInfo::fileName(const QString& networkName)
 {
     const bool literal = !networkName.contains(QLatin1Char('/'))
-                         && !networkName.contains(QChar(u'\0')) && networkName != QLatin1String(".")
-                         && networkName != QLatin1String("..") && !networkName.isEmpty()
-                         && !networkName.startsWith(hexPrefix);
+        && !networkName.contains(QChar(u'\0')) && networkName != QLatin1String(".")
+        && networkName != QLatin1String("..") && !networkName.isEmpty()
+        && !networkName.startsWith(hexPrefix);
     if (literal)
         return networkName;
     return hexPrefix + QString::fromLatin1(networkName.toUtf8().toHex());

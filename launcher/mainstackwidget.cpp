@@ -3,6 +3,7 @@
 
 #include "devicepaths.h"
 #include "linefile.h"
+#include "litewidgets.h"
 #include "scriptrunner.h"
 #include "serverprofile.h"
 #include "terminalattribution.h"
@@ -12,11 +13,9 @@
 #endif
 
 #include <QDebug>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QNetworkInterface>
-#include <QTextStream>
 #include <QTimer>
 
 #include <cstdlib>
@@ -32,10 +31,6 @@ namespace {
 const QString loopback = QStringLiteral("127.0.0.1");
 // The page's fields draw transparently over their frame pictures.
 const QString transparentField = QStringLiteral("QLineEdit{background-color: rgba(0,0,0,0);border-width:0;border-style:outset}");
-// The lists draw over their frame pictures the same way, with a plain arrow.
-const QString transparentList = transparentField
-                                + QStringLiteral("QComboBox{border-image: url(); background: transparent; padding-left: 8px;}"
-                                                 "QComboBox::drop-down{border: none; width: 28px;}");
 #ifndef LAUNCHER_LITE
 // The mode file is reached through the Wi-Fi directory, which must exist.
 const QString networkModeFile = QStringLiteral(WIFICONFIGSDIR "../Networkselection");
@@ -54,19 +49,11 @@ Mainstackwidget::Mainstackwidget(QWidget* parent)
     ui->setupUi(this);
 #ifdef LAUNCHER_LITE
     // The reduced build has no protocol version, no countdown and no cover.
-    delete ui->label_selectRDP;
-    delete ui->frame_3;
-    delete ui->spinBox;
-    delete ui->frame_cover;
-    ui->label_selectRDP = nullptr;
-    ui->frame_3 = nullptr;
-    ui->comboBox_selectRDP = nullptr;
-    ui->spinBox = nullptr;
-    ui->frame_cover = nullptr;
+    removeWidgets(ui->label_selectRDP, ui->comboBox_selectRDP, ui->frame_3, ui->spinBox, ui->frame_cover);
 #endif
     ui->pushButton_netstaus->setEnabled(false);
     setIndicator(QString(), "disconnect");
-    ui->comboBox_server->setStyleSheet(transparentList);
+    ui->comboBox_server->setStyleSheet(transparentField);
     for (QLineEdit* edit : {ui->lineEdit_ipaddr, ui->lineEdit_usrname, ui->lineEdit_passwd, ui->lineEdit_port,
                             ui->lineEdit_domain}) {
         edit->setStyleSheet(transparentField);
@@ -74,7 +61,7 @@ Mainstackwidget::Mainstackwidget(QWidget* parent)
         edit->setTextMargins(8, 0, 8, 0);
     }
 #ifndef LAUNCHER_LITE
-    ui->comboBox_selectRDP->setStyleSheet(transparentList);
+    ui->comboBox_selectRDP->setStyleSheet(transparentField);
 #endif
     ui->lineEdit_passwd->setEchoMode(QLineEdit::Password);
 
@@ -356,6 +343,14 @@ int Mainstackwidget::checknet_fun_wan_delay()
 
 #endif
 
+void Mainstackwidget::showEvent(QShowEvent* event)
+{
+    // The pages built after this one take the focus for their own fields;
+    // whenever this page comes to the front, typing goes to the address.
+    ui->lineEdit_ipaddr->setFocus();
+    QWidget::showEvent(event);
+}
+
 void Mainstackwidget::keyPressEvent(QKeyEvent* event)
 {
     static int count = 0;
@@ -513,14 +508,12 @@ void Mainstackwidget::update_ipaddr_fun()
 
 void Mainstackwidget::update_ipaddr_fun()
 {
-    m_networkMode.clear();
-    QFile modeFile(networkModeFile);
-    if (!modeFile.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    bool opened = false;
+    m_networkMode = LineFile::read(networkModeFile, 1, &opened).first();
+    if (!opened) {
         qDebug() << QStringLiteral("/opt/zoderer/configs/network/wificonfigs/hotspotinfo/Networkselection open fail");
         std::exit(1);
     }
-    m_networkMode = QTextStream(&modeFile).readLine();
-    modeFile.close();
 
     if (m_networkMode == QLatin1String("wired") || m_networkMode.isEmpty()) {
         if (m_wiredApplied != 1) {

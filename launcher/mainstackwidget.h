@@ -62,6 +62,7 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* object, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 #ifndef LAUNCHER_LITE
     void resizeEvent(QResizeEvent* event) override;
 #endif

@@ -33,7 +33,8 @@ Networksetting::Networksetting(QWidget* parent)
             &Networksetting::radiobuttondautodns_clicked);
     connect(ui->radioButton_staicdns, &QRadioButton::clicked, this,
             &Networksetting::radiobuttondstaicdns_clicked);
-    connect(ui->pushButton_save, &QPushButton::clicked, this, &Networksetting::pushbutton_saveclicked);
+    connect(ui->pushButton_save, &QPushButton::clicked, this,
+            &Networksetting::pushbutton_saveclicked);
     setlanguage();
 #ifdef LAUNCHER_LITE
     fill(AddressingFile::read(QStringLiteral(NETCONFIGFILE)));

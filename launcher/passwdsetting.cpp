@@ -170,7 +170,8 @@ void Passwdsetting::on_pushButto_save_change_clicked()
         refuse(current, 115);
         return;
     }
-    ScriptRunner::startDetached(QStringLiteral(CHANGEPASSWDSCRIPT), {oldPassword, password->text()});
+    ScriptRunner::startDetached(QStringLiteral(CHANGEPASSWDSCRIPT),
+                                {oldPassword, password->text()});
     password->clear();
     repeat->clear();
 }

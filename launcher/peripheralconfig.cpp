@@ -19,9 +19,12 @@ PeripheralConfig PeripheralConfig::read()
 QStringList PeripheralConfig::lines() const
 {
     const QString none = QStringLiteral("none");
-    return {QString::number(volume),   mute ? QStringLiteral("mute") : none,
-            usbDisk ? QStringLiteral("disk") : none, QString::number(language),
-            QString::number(keyboard), soundCard};
+    return {QString::number(volume),
+            mute ? QStringLiteral("mute") : none,
+            usbDisk ? QStringLiteral("disk") : none,
+            QString::number(language),
+            QString::number(keyboard),
+            soundCard};
 }
 
 bool PeripheralConfig::write() const

@@ -8,12 +8,12 @@
 class PeripheralConfig
 {
 public:
-    int volume = 0;        // 0-62
-    bool mute = false;     // "mute" / "none"
-    bool usbDisk = false;  // "disk" / "none"
-    int language = 0;      // index of the language list
-    int keyboard = 0;      // index of the keyboard list
-    QString soundCard;     // "HDMI", "VGA" or empty
+    int volume = 0;       // 0-62
+    bool mute = false;    // "mute" / "none"
+    bool usbDisk = false; // "disk" / "none"
+    int language = 0;     // index of the language list
+    int keyboard = 0;     // index of the keyboard list
+    QString soundCard;    // "HDMI", "VGA" or empty
 
     // The slider runs 0-99, the stored volume 0-62.
     static int volumeFromSlider(int position) { return position * 63 / 100; }

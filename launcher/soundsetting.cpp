@@ -20,7 +20,8 @@ Soundsetting::Soundsetting(QWidget* parent)
     ui->comboBox_language->addItems({texts->getLanguage(45), texts->getLanguage(46)});
     for (int id = 60; id <= 68; ++id)
         ui->comboBox_keyboard->addItem(texts->getLanguage(id));
-    connect(ui->pushButton_save, &QPushButton::clicked, this, &Soundsetting::pushbutton_save_clicked);
+    connect(ui->pushButton_save, &QPushButton::clicked, this,
+            &Soundsetting::pushbutton_save_clicked);
     connect(ui->checkBox_mute, &QCheckBox::clicked, this, &Soundsetting::checkbox_clicked);
 #ifdef LAUNCHER_LITE
     init_show();
@@ -104,9 +105,9 @@ void Soundsetting::checkbox_clicked()
 void Soundsetting::pushbutton_save_clicked()
 {
     const PeripheralConfig config = values();
-    const QMessageBox::StandardButton answer =
-        QMessageBox::information(nullptr, QStringLiteral(" "),
-                                 TerminalAttribution::getInstance()->getLanguage(49), QMessageBox::Yes);
+    const QMessageBox::StandardButton answer = QMessageBox::information(
+        nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(49),
+        QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
     config.write();

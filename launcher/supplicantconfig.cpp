@@ -23,7 +23,7 @@ bool hasControlCharacter(const QString& text)
 bool fitsBetweenQuotes(const QString& text)
 {
     return !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\\'))
-           && !hasControlCharacter(text);
+        && !hasControlCharacter(text);
 }
 
 QString quoted(const QString& text)
@@ -50,12 +50,12 @@ QStringList SupplicantConfig::lines(const QString& networkName, const QString& p
     // network name, 4096 rounds, 32 bytes.
     const QString pskValue = fitsBetweenQuotes(passphrase)
         ? quoted(passphrase)
-        : QString::fromLatin1(QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1,
-                                                                 passphrase.toUtf8(), ssid, 4096, 32)
+        : QString::fromLatin1(QPasswordDigestor::deriveKeyPbkdf2(
+                                  QCryptographicHash::Sha1, passphrase.toUtf8(), ssid, 4096, 32)
                                   .toHex());
     return {QStringLiteral("ctrl_interface=/var/run/wpa_supplicant"), QStringLiteral("network={"),
-            indent + QStringLiteral("ssid=") + ssidValue, indent + QStringLiteral("psk=") + pskValue,
-            QStringLiteral("}")};
+            indent + QStringLiteral("ssid=") + ssidValue,
+            indent + QStringLiteral("psk=") + pskValue, QStringLiteral("}")};
 }
 
 bool SupplicantConfig::write(const QString& path, const QString& networkName,

@@ -85,15 +85,19 @@ void Systemsetting::fistdisplay()
 void Systemsetting::setlanguage()
 {
     TerminalAttribution* texts = TerminalAttribution::getInstance();
+    // A caption is plain text: an "&" in it is shown, not taken as a shortcut.
+    const auto caption = [texts](int id) {
+        return texts->getLanguage(id).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    };
 #ifndef LAUNCHER_LITE
-    ui->pushButton_passwdsetting->setText(texts->getLanguage(101));
+    ui->pushButton_passwdsetting->setText(caption(101));
 #endif
-    ui->pushButton_displaysetting->setText(texts->getLanguage(16));
-    ui->pushButton_lansetting->setText(texts->getLanguage(17));
-    ui->pushButton_soundsetting->setText(texts->getLanguage(18));
-    ui->pushButton_netcheck->setText(texts->getLanguage(19));
-    ui->pushButton_sysinfo->setText(texts->getLanguage(20));
-    ui->pushButton_back->setText(texts->getLanguage(15));
+    ui->pushButton_displaysetting->setText(caption(16));
+    ui->pushButton_lansetting->setText(caption(17));
+    ui->pushButton_soundsetting->setText(caption(18));
+    ui->pushButton_netcheck->setText(caption(19));
+    ui->pushButton_sysinfo->setText(caption(20));
+    ui->pushButton_back->setText(caption(15));
 }
 
 void Systemsetting::close_setting_wdt()

@@ -38,9 +38,9 @@ void Systermifno::setlanguage()
 
 void Systermifno::pushbutton_recovery_clicked()
 {
-    const QMessageBox::StandardButton answer =
-        QMessageBox::information(nullptr, QStringLiteral(" "),
-                                 TerminalAttribution::getInstance()->getLanguage(51), QMessageBox::Yes);
+    const QMessageBox::StandardButton answer = QMessageBox::information(
+        nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(51),
+        QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
         ScriptRunner::execute(QStringLiteral(RECOVERYFACTORYSCRIPT));
 }

@@ -2,6 +2,7 @@
 #include "ui_usrmanger.h"
 
 #include "addressvalidator.h"
+#include "litewidgets.h"
 #include "serverprofile.h"
 #include "terminalattribution.h"
 
@@ -22,13 +23,7 @@ Usrmanger::Usrmanger(QWidget* parent)
     ui->setupUi(this);
 #ifdef LAUNCHER_LITE
     // Seven-line profiles: no protocol version and no countdown.
-    delete ui->labels_selectRDP;
-    delete ui->frame_7;
-    delete ui->spinBox;
-    ui->labels_selectRDP = nullptr;
-    ui->frame_7 = nullptr;
-    ui->comboBox_selectRDP = nullptr;
-    ui->spinBox = nullptr;
+    removeWidgets(ui->labels_selectRDP, ui->comboBox_selectRDP, ui->frame_7, ui->spinBox);
 #endif
     connect(ui->pushButton_back, &QPushButton::clicked, this, &Usrmanger::close_usrmangerr_fun);
     connect(ui->pushButton_create, &QPushButton::clicked, this, &Usrmanger::pushbutton_create);

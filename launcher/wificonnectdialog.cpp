@@ -50,9 +50,11 @@ WifiConnectDialog::WifiConnectDialog(QWidget* parent)
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
     m_texts = TerminalAttribution::getInstance();
     setlanguage();
-    connect(this, &WifiConnectDialog::connect_wifi_start, this, &WifiConnectDialog::on_connect_wifi_start);
+    connect(this, &WifiConnectDialog::connect_wifi_start, this,
+            &WifiConnectDialog::on_connect_wifi_start);
     connect(this, &WifiConnectDialog::getting_ip_start, this, &WifiConnectDialog::on_getting_ip);
-    connect(this, &WifiConnectDialog::label_settext_signal, this, &WifiConnectDialog::on_label_settext);
+    connect(this, &WifiConnectDialog::label_settext_signal, this,
+            &WifiConnectDialog::on_label_settext);
     ui->lineEdit_passworld->setEchoMode(QLineEdit::Password);
 }
 
@@ -136,7 +138,8 @@ void WifiConnectDialog::on_pushButton_connect_clicked()
     if (!SupplicantConfig::canHold(ui->lineEdit_passworld->text())) {
         ui->lineEdit_passworld->clear();
         ui->lineEdit_passworld->setPlaceholderText(m_texts->getLanguage(121));
-        ui->lineEdit_passworld->setStyleSheet(passphraseStyle + QStringLiteral("border:2px solid red"));
+        ui->lineEdit_passworld->setStyleSheet(passphraseStyle
+                                              + QStringLiteral("border:2px solid red"));
         return;
     }
     setBusy(true);
@@ -149,9 +152,9 @@ void WifiConnectDialog::on_connect_wifi_start()
 {
     m_passphrase = ui->lineEdit_passworld->text();
     exitUnlessWritten(HotspotInfo::writePassphrase(m_name, m_passphrase), nullptr);
-    exitUnlessWritten(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name,
-                                              m_passphrase),
-                      "open wpa_suplicant_connect.conf fail!!\nexit");
+    exitUnlessWritten(
+        SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name, m_passphrase),
+        "open wpa_suplicant_connect.conf fail!!\nexit");
     m_scripts->run(
         {
 #ifndef LAUNCHER_LITE
@@ -198,8 +201,8 @@ void WifiConnectDialog::afterAddressCheck()
         ui->pushButton->setEnabled(false);
     }
 #ifndef LAUNCHER_LITE
-    exitUnlessWritten(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase),
-                      nullptr);
+    exitUnlessWritten(
+        SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase), nullptr);
 #endif
     setBusy(false);
 }

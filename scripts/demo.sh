@@ -7,4 +7,9 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 BUILD_DIR="$root/build" "$root/scripts/build.sh"
+# With an X display the launcher opens a window on it: the sandbox has its own
+# /tmp, so the display's socket directory travels as descriptor 9.
+if [ -n "${DISPLAY:-}" ] && [ -d /tmp/.X11-unix ]; then
+    exec 9< /tmp/.X11-unix
+fi
 exec "$root/tests/sandbox/sandbox.sh" -- "$root/scripts/demo-terminal.sh" "$root" "$root/build" "$@"

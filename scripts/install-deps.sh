@@ -9,6 +9,7 @@ PACKAGES="
     libjsoncpp-dev libjpeg62-turbo-dev
     iproute2 util-linux procps iputils-ping
     fonts-wqy-microhei fonts-wqy-zenhei
+    xvfb xauth
 "
 
 missing=""

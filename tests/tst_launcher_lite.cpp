@@ -33,8 +33,7 @@ class TestLauncherLite : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(LauncherFixture::writeLanguageDb());
-        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/peripheralconfig", "50\nnone\nnone\n1\n"));
+        QVERIFY(LauncherFixture::installTexts(false));
     }
 
     void init()

@@ -23,8 +23,7 @@ class TestLogingwidget : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(LauncherFixture::writeLanguageDb());
-        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/peripheralconfig", "50\nnone\nnone\n0\n"));
+        QVERIFY(LauncherFixture::installTexts());
     }
 
     void init()

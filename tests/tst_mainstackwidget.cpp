@@ -51,8 +51,7 @@ class TestMainstackwidget : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(LauncherFixture::writeLanguageDb());
-        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/peripheralconfig", "50\nnone\nnone\n0\n"));
+        QVERIFY(LauncherFixture::installTexts());
     }
 
     void init()

@@ -27,8 +27,7 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 1024, 768));
-        QVERIFY(LauncherFixture::writeLanguageDb());
-        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/peripheralconfig", "50\nnone\nnone\n0\n"));
+        QVERIFY(LauncherFixture::installTexts());
     }
 
     void init()
@@ -57,6 +56,8 @@ private slots:
         QCOMPARE(m_stack->widget(3)->objectName(), QString("Usrmanger"));
         QCOMPARE(m_stack->widget(4)->objectName(), QString("Systemsetting"));
         QCOMPARE(m_stack->currentIndex(), 2);
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("lineEdit_ipaddr"));
     }
 
     void controlAltRResetsTheDisplayAtOnce()

@@ -12,7 +12,7 @@ using namespace SettingsFixture;
 namespace {
 const QString netconfig = QStringLiteral("/opt/zoderer/configs/network/netconfig");
 const QByteArray staticFile = "static\n10.1.1.5\n255.255.0.0\n10.1.1.1\n8.8.8.8\n\n";
-}
+} // namespace
 
 // The wired addressing page.
 class TestNetworksetting : public QObject
@@ -38,7 +38,10 @@ private:
         }
     }
 
-    void save(QWidget* page) { QTest::mouseClick(child<QPushButton>(page, "pushButton_save"), Qt::LeftButton); }
+    void save(QWidget* page)
+    {
+        QTest::mouseClick(child<QPushButton>(page, "pushButton_save"), Qt::LeftButton);
+    }
 
 private slots:
     void init() { reset(); }
@@ -85,15 +88,16 @@ private slots:
             QVERIFY(field->text().isEmpty() && field->isEnabled());
     }
 
+    // The order of the checks is AddressingFile's (tst_settingsfiles); here
+    // the page shows the first failure and stores nothing.
     void invalidFieldsAreReportedInOrder_data()
     {
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<int>("textId");
-        QTest::newRow("address 300") << QStringList{"192.168.1.300", "255.255.255.0", "192.168.1.1", "", ""} << 69;
-        QTest::newRow("mask group") << QStringList{"192.168.1.3", "255.255.256.0", "192.168.1.1", "", ""} << 70;
-        QTest::newRow("no gateway") << QStringList{"192.168.1.3", "255.255.255.0", "", "", ""} << 71;
-        QTest::newRow("DNS 1 group") << QStringList{"192.168.1.3", "255.0.0.0", "192.168.1.1", "8.8.8.888", ""} << 72;
-        QTest::newRow("DNS 2 only, bad") << QStringList{"192.168.1.3", "255.0.0.0", "192.168.1.1", "", "1.1.1"} << 73;
+        QTest::newRow("address 300")
+            << QStringList{"192.168.1.300", "255.255.255.0", "192.168.1.1", "", ""} << 69;
+        QTest::newRow("DNS 2 only, bad")
+            << QStringList{"192.168.1.3", "255.0.0.0", "192.168.1.1", "", "1.1.1"} << 73;
     }
 
     void invalidFieldsAreReportedInOrder()
@@ -123,7 +127,8 @@ private slots:
         save(&page);
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.at(0).text, text(48));
-        QCOMPARE(Sandbox::readFile(netconfig), QByteArray("static\n192.168.1.3\n255.0.255.0\n192.168.1.1\n\n\n"));
+        QCOMPARE(Sandbox::readFile(netconfig),
+                 QByteArray("static\n192.168.1.3\n255.0.255.0\n192.168.1.1\n\n\n"));
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("ifconfig_wlan0_down.sh")).size(), 1);
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("setnetwork.sh")).size(), 1);
     }

@@ -21,7 +21,7 @@ int runAction(const char* program, const QStringList& arguments)
         return -1;
     return process.exitCode();
 }
-}
+} // namespace
 
 // The files that must exist: a launcher that cannot open them ends with
 // status 1 (network type) or 0 (Wi-Fi files), the reduced build logging why.

@@ -22,8 +22,8 @@ QByteArray wpaKey(const QByteArray& passphrase, const QByteArray& ssid)
 {
     QByteArray key;
     for (char block = 1; key.size() < 32; ++block) {
-        QByteArray u = QMessageAuthenticationCode::hash(ssid + QByteArray("\0\0\0", 3) + block, passphrase,
-                                                        QCryptographicHash::Sha1);
+        QByteArray u = QMessageAuthenticationCode::hash(ssid + QByteArray("\0\0\0", 3) + block,
+                                                        passphrase, QCryptographicHash::Sha1);
         QByteArray t = u;
         for (int round = 1; round < 4096; ++round) {
             u = QMessageAuthenticationCode::hash(u, passphrase, QCryptographicHash::Sha1);
@@ -38,7 +38,7 @@ QByteArray wpaKey(const QByteArray& passphrase, const QByteArray& ssid)
 const QString configs = QStringLiteral("/opt/zoderer/configs/");
 const QString wifiDir = configs + "network/wificonfigs/";
 const QString hotspotDir = wifiDir + "hotspotinfo/";
-}
+} // namespace
 
 // The file formats and rules behind the settings pages, without widgets.
 class TestSettingsFiles : public QObject
@@ -88,14 +88,16 @@ private slots:
     {
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<int>("textId");
-        QTest::newRow("valid, no DNS") << QStringList{"10.0.0.5", "255.255.255.0", "10.0.0.1", "", ""} << 0;
+        QTest::newRow("valid, no DNS")
+            << QStringList{"10.0.0.5", "255.255.255.0", "10.0.0.1", "", ""} << 0;
         QTest::newRow("valid, both DNS")
             << QStringList{"10.0.0.5", "255.0.255.0", "10.0.0.1", "8.8.8.8", "1.1.1.1"} << 0;
         QTest::newRow("bad address first")
             << QStringList{"192.168.1.300", "x", "x", "x", "x"} << 69;
         QTest::newRow("bad mask") << QStringList{"10.0.0.5", "255.255.256.0", "", "", ""} << 70;
         QTest::newRow("gateway required") << QStringList{"10.0.0.5", "255.0.0.0", "", "", ""} << 71;
-        QTest::newRow("bad DNS 1") << QStringList{"10.0.0.5", "255.0.0.0", "10.0.0.1", "8.8.8", "x"} << 72;
+        QTest::newRow("bad DNS 1")
+            << QStringList{"10.0.0.5", "255.0.0.0", "10.0.0.1", "8.8.8", "x"} << 72;
         QTest::newRow("DNS 1 empty, DNS 2 bad")
             << QStringList{"10.0.0.5", "255.0.0.0", "10.0.0.1", "", "1.1.1.999"} << 73;
     }
@@ -126,7 +128,8 @@ private slots:
         file.netmask = "255.255.255.0";
         file.gateway = "10.0.0.1";
         QVERIFY(file.write(path));
-        QCOMPARE(Sandbox::readFile(path), QByteArray("static\n10.0.0.5\n255.255.255.0\n10.0.0.1\n\n\n"));
+        QCOMPARE(Sandbox::readFile(path),
+                 QByteArray("static\n10.0.0.5\n255.255.255.0\n10.0.0.1\n\n\n"));
         const AddressingFile back = AddressingFile::read(path);
         QVERIFY(back.isStatic);
         QCOMPARE(back.lines(), file.lines());
@@ -135,7 +138,8 @@ private slots:
     void addressingModeIsStaticWhenLineOneHoldsIt()
     {
         const QString path = configs + "network/netconfig";
-        QVERIFY(Sandbox::writeFile(path, "mode=static-v4\n1.2.3.4\n255.0.0.0\n1.2.3.1\n\n9.9.9.9\n"));
+        QVERIFY(
+            Sandbox::writeFile(path, "mode=static-v4\n1.2.3.4\n255.0.0.0\n1.2.3.1\n\n9.9.9.9\n"));
         AddressingFile file = AddressingFile::read(path);
         QVERIFY(file.isStatic);
         QCOMPARE(file.address, QString("1.2.3.4"));
@@ -160,10 +164,12 @@ private slots:
             "\n";
         QCOMPARE(WifiScanListing::networkNames(listing),
                  QStringList({"Office Net", "Cafe", "lonely line without brackets", "Office Net"}));
-        QVERIFY(WifiScanListing::networkNames("bssid / frequency / signal level / flags / ssid\n").isEmpty());
+        QVERIFY(WifiScanListing::networkNames("bssid / frequency / signal level / flags / ssid\n")
+                    .isEmpty());
         QVERIFY(WifiScanListing::networkNames("").isEmpty());
         // The heading is skipped even when it looks like an access point.
-        QCOMPARE(WifiScanListing::networkNames("[ESS] first\n[ESS] second"), QStringList({"second"}));
+        QCOMPARE(WifiScanListing::networkNames("[ESS] first\n[ESS] second"),
+                 QStringList({"second"}));
     }
 
     void statusReport()
@@ -171,8 +177,9 @@ private slots:
         WifiStatus status = WifiStatus::parse("bssid=00:11:22:33:44:55\nfreq=2412\n");
         QVERIFY(!status.associated);
 
-        status = WifiStatus::parse("Selected interface 'wlan0'\nbssid=00:11:22:33:44:55\nssid=Office Net\n"
-                                   "id=0\nwpa_state=COMPLETED\nip_address=192.168.8.23\n");
+        status = WifiStatus::parse(
+            "Selected interface 'wlan0'\nbssid=00:11:22:33:44:55\nssid=Office Net\n"
+            "id=0\nwpa_state=COMPLETED\nip_address=192.168.8.23\n");
         QVERIFY(status.associated);
         QCOMPARE(status.ssid, QString("Office Net"));
         QVERIFY(status.hasAddress);
@@ -239,8 +246,9 @@ private slots:
         QCOMPARE(SupplicantConfig::lines("Cafe", "").at(3), QString("        psk=\"\""));
         const QString path = wifiDir + "wpa_supplicant.conf";
         QVERIFY(SupplicantConfig::write(path, "Cafe", "12345678"));
-        QCOMPARE(Sandbox::readFile(path), QByteArray("ctrl_interface=/var/run/wpa_supplicant\nnetwork={\n"
-                                                     "        ssid=\"Cafe\"\n        psk=\"12345678\"\n}\n"));
+        QCOMPARE(Sandbox::readFile(path),
+                 QByteArray("ctrl_interface=/var/run/wpa_supplicant\nnetwork={\n"
+                            "        ssid=\"Cafe\"\n        psk=\"12345678\"\n}\n"));
     }
 
     void supplicantEncodesWhatQuotesCannotHold()
@@ -248,7 +256,8 @@ private slots:
         // The name in hexadecimal: nothing of it can end the line or the block.
         QStringList lines = SupplicantConfig::lines("evil\"\n}\nnetwork={", "12345678");
         QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines.at(2), "        ssid=" + QString::fromLatin1(QByteArray("evil\"\n}\nnetwork={").toHex()));
+        QCOMPARE(lines.at(2),
+                 "        ssid=" + QString::fromLatin1(QByteArray("evil\"\n}\nnetwork={").toHex()));
         QCOMPARE(SupplicantConfig::lines("a\\b", "12345678").at(2), QString("        ssid=615c62"));
 
         // A passphrase with a quote goes as the key derived from it, unquoted.
@@ -257,7 +266,8 @@ private slots:
         QVERIFY(lines.at(3).startsWith("        psk="));
         QCOMPARE(lines.at(3).size(), 12 + 64);
         QVERIFY(!lines.at(3).contains('"'));
-        QCOMPARE(SupplicantConfig::lines("IEEE", "password").at(3), QString("        psk=\"password\""));
+        QCOMPARE(SupplicantConfig::lines("IEEE", "password").at(3),
+                 QString("        psk=\"password\""));
     }
 
     void supplicantDerivedKeyMatchesWpa()
@@ -307,7 +317,8 @@ private slots:
 
     void peripheralFile()
     {
-        QVERIFY(Sandbox::writeFile(configs + "peripheral/peripheralconfig", "40\nunmuted\n\n1\n7\nHDMI-1\n"));
+        QVERIFY(Sandbox::writeFile(configs + "peripheral/peripheralconfig",
+                                   "40\nunmuted\n\n1\n7\nHDMI-1\n"));
         PeripheralConfig config = PeripheralConfig::read();
         QCOMPARE(config.volume, 40);
         QVERIFY(config.mute); // the word anywhere counts
@@ -327,7 +338,8 @@ private slots:
         const QString forbidden = PasswordRules::forbiddenCharacters();
         QCOMPARE(forbidden.size(), 24);
         for (const QChar c : forbidden)
-            QVERIFY2(PasswordRules::containsForbidden(QString("ab") + c + "cd"), qPrintable(QString(c)));
+            QVERIFY2(PasswordRules::containsForbidden(QString("ab") + c + "cd"),
+                     qPrintable(QString(c)));
         QVERIFY(!PasswordRules::containsForbidden("Ab1!%-_+=."));
         QVERIFY(!PasswordRules::containsForbidden(""));
     }

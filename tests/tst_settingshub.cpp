@@ -25,7 +25,10 @@ class TestSettingsHub : public QObject
     Q_OBJECT
 
 private:
-    QStackedWidget* stack(Systemsetting& hub) { return child<QStackedWidget>(&hub, "stackedWidget"); }
+    QStackedWidget* stack(Systemsetting& hub)
+    {
+        return child<QStackedWidget>(&hub, "stackedWidget");
+    }
     QString current(Systemsetting& hub) { return stack(hub)->currentWidget()->objectName(); }
 
     // Chooses a type on the selection page and presses OK.
@@ -56,14 +59,18 @@ private slots:
         QStringList pages;
         for (int i = 0; i < stack(hub)->count(); ++i)
             pages << stack(hub)->widget(i)->objectName();
-        QCOMPARE(pages, QStringList({"page", "page_2", "Displaysetting", "Networksetting", "Soundsetting",
-                                     "Passwdsetting", "Checknet", "Systermifno", "SelectNetDialog",
-                                     "WifiNetworksetting"}));
+        QCOMPARE(pages,
+                 QStringList({"page", "page_2", "Displaysetting", "Networksetting", "Soundsetting",
+                              "Passwdsetting", "Checknet", "Systermifno", "SelectNetDialog",
+                              "WifiNetworksetting"}));
         QCOMPARE(current(hub), QString("Displaysetting"));
-        const QList<QPair<const char*, int>> buttons = {
-            {"pushButton_passwdsetting", 101}, {"pushButton_displaysetting", 16}, {"pushButton_lansetting", 17},
-            {"pushButton_soundsetting", 18},   {"pushButton_netcheck", 19},       {"pushButton_sysinfo", 20},
-            {"pushButton_back", 15}};
+        const QList<QPair<const char*, int>> buttons = {{"pushButton_passwdsetting", 101},
+                                                        {"pushButton_displaysetting", 16},
+                                                        {"pushButton_lansetting", 17},
+                                                        {"pushButton_soundsetting", 18},
+                                                        {"pushButton_netcheck", 19},
+                                                        {"pushButton_sysinfo", 20},
+                                                        {"pushButton_back", 15}};
         for (const auto& [name, id] : buttons)
             QCOMPARE(child<QPushButton>(&hub, name)->text(), text(id));
         QSignalSpy closed(&hub, &Systemsetting::close_setting_siger);
@@ -85,14 +92,17 @@ private slots:
         QVERIFY(child<QRadioButton>(&hub, "radioButton_800x600p")->isChecked());
 
         const QList<QPair<const char*, const char*>> buttons = {
-            {"pushButton_soundsetting", "Soundsetting"}, {"pushButton_passwdsetting", "Passwdsetting"},
-            {"pushButton_netcheck", "Checknet"},         {"pushButton_sysinfo", "Systermifno"}};
+            {"pushButton_soundsetting", "Soundsetting"},
+            {"pushButton_passwdsetting", "Passwdsetting"},
+            {"pushButton_netcheck", "Checknet"},
+            {"pushButton_sysinfo", "Systermifno"}};
         for (const auto& [button, page] : buttons) {
             QTest::mouseClick(child<QPushButton>(&hub, button), Qt::LeftButton);
             QCOMPARE(current(hub), QString(page));
         }
         // The sound page reloads on the way in.
-        QVERIFY(Sandbox::writeFile(configs + "peripheral/peripheralconfig", "62\nnone\nnone\n0\n0\nHDMI\n"));
+        QVERIFY(Sandbox::writeFile(configs + "peripheral/peripheralconfig",
+                                   "62\nnone\nnone\n0\n0\nHDMI\n"));
         QTest::mouseClick(child<QPushButton>(&hub, "pushButton_soundsetting"), Qt::LeftButton);
         QCOMPARE(child<QSlider>(&hub, "horizontalSlider")->value(), 98);
     }
@@ -103,11 +113,12 @@ private slots:
         QVERIFY(Sandbox::writeFile(selection, "wireless"));
         QTest::mouseClick(child<QPushButton>(&hub, "pushButton_lansetting"), Qt::LeftButton);
         QVERIFY(child<QRadioButton>(&hub, "radioButton_wifi")->isChecked());
-        for (const QByteArray& other : {QByteArray(""), QByteArray("wired"), QByteArray("wireless\n"),
-                                        QByteArray("Wireless")}) {
+        for (const QByteArray& other : {QByteArray(""), QByteArray("wired"),
+                                        QByteArray("wireless\n"), QByteArray("Wireless")}) {
             QVERIFY(Sandbox::writeFile(selection, other));
             QTest::mouseClick(child<QPushButton>(&hub, "pushButton_lansetting"), Qt::LeftButton);
-            QVERIFY2(child<QRadioButton>(&hub, "radioButton_wireline")->isChecked() == (other != "wireless\n"),
+            QVERIFY2(child<QRadioButton>(&hub, "radioButton_wireline")->isChecked()
+                         == (other != "wireless\n"),
                      other.constData());
         }
     }
@@ -136,7 +147,8 @@ private slots:
     {
         Systemsetting hub(nullptr);
         QVERIFY(Sandbox::writeFile(selection, "wireless"));
-        QVERIFY(Sandbox::writeFile(configs + "network/netconfig", "static\n10.1.1.5\n255.0.0.0\n10.1.1.1\n\n\n"));
+        QVERIFY(Sandbox::writeFile(configs + "network/netconfig",
+                                   "static\n10.1.1.5\n255.0.0.0\n10.1.1.1\n\n\n"));
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         choose(hub, "radioButton_wireline");
         QCOMPARE(answerer.boxes.size(), 1);

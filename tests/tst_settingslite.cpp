@@ -25,7 +25,7 @@ namespace {
 const QString debugLog = QStringLiteral("/tmp/jyndebug.txt");
 const QString selection = QStringLiteral("/opt/zoderer/configs/network/Networkselection");
 const QString fakeBin = QStringLiteral("/tmp/fakebin");
-}
+} // namespace
 
 // What launcher-lite's settings do differently.
 class TestSettingsLite : public QObject
@@ -35,7 +35,8 @@ class TestSettingsLite : public QObject
 private:
     void click(QWidget* root, const char* name)
     {
-        QTest::mouseClick(child<QAbstractButton>(root, name), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QTest::mouseClick(child<QAbstractButton>(root, name), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(5, 5));
     }
     QString current(Systemsetting& hub)
     {
@@ -66,8 +67,9 @@ private slots:
         QStringList pages;
         for (int i = 0; i < stack->count(); ++i)
             pages << stack->widget(i)->objectName();
-        QCOMPARE(pages, QStringList({"page", "page_2", "Displaysetting", "Networksetting", "Soundsetting",
-                                     "Checknet", "Systermifno", "SelectNetDialog", "WifiNetworksetting"}));
+        QCOMPARE(pages,
+                 QStringList({"page", "page_2", "Displaysetting", "Networksetting", "Soundsetting",
+                              "Checknet", "Systermifno", "SelectNetDialog", "WifiNetworksetting"}));
         QPushButton* passwd = child<QPushButton>(&hub, "pushButton_passwdsetting");
         QVERIFY(!passwd->isEnabled() && !passwd->isVisible());
         QCOMPARE(passwd->text(), QString("passwd"));
@@ -111,7 +113,8 @@ private slots:
 
     void wiredSaveRunsOnlySetnetwork()
     {
-        QVERIFY(Sandbox::writeFile(configs + "network/netconfig", "static\n10.1.1.5\n255.0.0.0\n10.1.1.1\n\n\n"));
+        QVERIFY(Sandbox::writeFile(configs + "network/netconfig",
+                                   "static\n10.1.1.5\n255.0.0.0\n10.1.1.1\n\n\n"));
         Networksetting page(nullptr);
         QCOMPARE(child<QLineEdit>(&page, "lineEdit_autoip")->text(), QString("10.1.1.5"));
         MessageBoxAnswerer answerer(QMessageBox::Yes);
@@ -146,7 +149,8 @@ private slots:
         QVERIFY(!child<QPushButton>(&page, "pushButton_dis"));
         QVERIFY(!child<QPushButton>(&page, "pushButton_delete"));
         QTRY_COMPARE(child<QLabel>(&page, "label_ip")->text(), QString("10.0.0.8"));
-        QTRY_VERIFY(Sandbox::readFile(debugLog).startsWith("ip_address= ip_address=\nip =10.0.0.8\n"));
+        QTRY_VERIFY(
+            Sandbox::readFile(debugLog).startsWith("ip_address= ip_address=\nip =10.0.0.8\n"));
 
         // The setwifi script is waited for.
         MessageBoxAnswerer answerer(QMessageBox::Yes);
@@ -169,8 +173,9 @@ private slots:
         QTRY_COMPARE(child<QLabel>(&dialog, "label_connection_status")->text(), QString("Cafe"));
         QStringList run = scriptOrder();
         run.removeAll("setwifi.sh");
-        QCOMPARE(run, QStringList({"connectwifi.sh", "sleep1.sh", "sleep1.sh", "sleep1.sh", "sleep1.sh",
-                                   "check_wifi_status.sh"}));
+        QCOMPARE(run,
+                 QStringList({"connectwifi.sh", "sleep1.sh", "sleep1.sh", "sleep1.sh", "sleep1.sh",
+                              "check_wifi_status.sh"}));
         QVERIFY(QFile::exists(wifiDir + "wpa_supplicant_connect.conf"));
         QVERIFY(!QFile::exists(wifiDir + "wpa_supplicant.conf"));
         QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -180,7 +185,8 @@ private slots:
     void passwordPageOnlyShowsFields()
     {
         Passwdsetting page(nullptr);
-        for (const char* action : {"pushButton_save_new", "pushButto_save_change", "pushButto_delete"})
+        for (const char* action :
+             {"pushButton_save_new", "pushButto_save_change", "pushButto_delete"})
             QVERIFY(!child<QPushButton>(&page, action));
         QVERIFY(child<QPushButton>(&page, "pushButton_back"));
         QCOMPARE(child<QLabel>(&page, "label_passwd")->text(), QString("password:"));
@@ -196,9 +202,11 @@ private slots:
             QVERIFY(!child<QLineEdit>(&page, "lineEdit_ip"));
             QCOMPARE(child<QComboBox>(&page, "comboBox")->count(), 0);
             click(&page, "pushButton_check");
-            QTRY_COMPARE(child<QTextEdit>(&page, "textEdit")->toPlainText(), QString("ping args: -c 5\n"));
+            QTRY_COMPARE(child<QTextEdit>(&page, "textEdit")->toPlainText(),
+                         QString("ping args: -c 5\n"));
         }
-        QVERIFY(LauncherFixture::writeProfile("10.0.0.7", {"10.0.0.7", "u", "p", "3389", "", "0", "0"}));
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.7",
+                                              {"10.0.0.7", "u", "p", "3389", "", "0", "0"}));
         QVERIFY(LauncherFixture::writeProfile("server.example", {"server.example"}));
         QVERIFY(Sandbox::writeFile(configs + "usrinfodir/notes.txt", "x"));
         Checknet page(nullptr);

@@ -13,10 +13,18 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstddef>
 #include <thread>
 
+#include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -72,12 +80,65 @@ PreData packet(const char* key, const QByteArray& content, int socket)
     return request;
 }
 
+// Makes sendfile() fail with error on the calling thread only, as it does
+// for a file whose file system cannot feed it.
+bool refuseSendfileOnThisThread(int error)
+{
+#ifdef __NR_sendfile64
+    const quint32 otherCall = __NR_sendfile64;
+#else
+    const quint32 otherCall = __NR_sendfile;
+#endif
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_sendfile, 1, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, otherCall, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (quint32(error) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program = {sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+           && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Counts the SIGPIPEs delivered to the process while it exists, in place of
+// whatever handles them otherwise (the test library reports and goes on).
+class PipeSignalCounter
+{
+public:
+    PipeSignalCounter()
+    {
+        s_count = 0;
+        struct sigaction counting = {};
+        counting.sa_handler = [](int) { ++s_count; };
+        sigemptyset(&counting.sa_mask);
+        sigaction(SIGPIPE, &counting, &m_previous);
+    }
+    ~PipeSignalCounter() { sigaction(SIGPIPE, &m_previous, nullptr); }
+    PipeSignalCounter(const PipeSignalCounter&) = delete;
+    PipeSignalCounter& operator=(const PipeSignalCounter&) = delete;
+
+    static int count() { return s_count; }
+
+private:
+    static inline std::atomic_int s_count = 0;
+    struct sigaction m_previous = {};
+};
+
 // The task's answer to a file request, and whether it closed the connection.
-QByteArray fetch(const QByteArray& content, bool* closed)
+// With sendfileError, sendfile() fails with it on the task's thread.
+QByteArray fetch(const QByteArray& content, bool* closed, int sendfileError = 0)
 {
     Connection connection;
     auto* task = new SendFile(packet("FILE_REQUEST", content, connection.task));
-    std::thread worker([task] { task->dealTask(); });
+    std::thread worker([task, sendfileError, socket = connection.task] {
+        if (sendfileError == 0 || refuseSendfileOnThisThread(sendfileError)) {
+            task->dealTask();
+        } else {
+            ::close(socket);
+            delete task;
+        }
+    });
     const QByteArray answer = connection.readAll(closed);
     worker.join();
     return answer;
@@ -164,12 +225,20 @@ private slots:
     void sendToClosedPeerFails()
     {
         // No SIGPIPE may end the agent when a console goes away mid-answer.
+        const PipeSignalCounter pipeSignals;
         Connection connection;
         connection.closePeer();
         const QByteArray block(1024, 'x');
         QVERIFY(!SocketIo::sendAll(connection.task, block.constData(), block.size()));
         QVERIFY(!SocketIo::sendLength(connection.task, 1));
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/block"), block));
+        const int file = ::open("/tmp/files/block", O_RDONLY | O_CLOEXEC);
+        QVERIFY(file >= 0);
+        QCOMPARE(SocketIo::sendFromFile(connection.task, file, block.size()), -1);
+        QCOMPARE(errno, EPIPE);
+        ::close(file);
         ::close(connection.task);
+        QCOMPARE(pipeSignals.count(), 0);
     }
 
     void fileName_data()
@@ -229,6 +298,49 @@ private slots:
         bool closed = false;
         QCOMPARE(fetch(content, &closed), answer);
         QVERIFY(closed);
+    }
+
+    void sendFileWithoutKernelCopy_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("whole");
+        // The file system cannot feed sendfile(), or the kernel lacks it:
+        // the file goes through a buffer instead.
+        QTest::newRow("EINVAL") << EINVAL << true;
+        QTest::newRow("ENOSYS") << ENOSYS << true;
+        // A real failure is not hidden by a second attempt.
+        QTest::newRow("EIO") << EIO << false;
+    }
+
+    void sendFileWithoutKernelCopy()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, whole);
+        const QByteArray big = randomBytes(1024 * 1024 + 3);
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/buffered"), big));
+        bool closed = false;
+        const QByteArray answer =
+            fetch("{\"fileName\":\"/tmp/files/buffered\"}", &closed, error);
+        QVERIFY(closed);
+        QCOMPARE(answer.left(4), QByteArray("\x03\0\x10\0", 4));
+        QCOMPARE(answer.size(), whole ? big.size() + 4 : 4);
+        QVERIFY(answer.mid(4) == big.left(answer.size() - 4));
+    }
+
+    void sendFileToConsoleThatLeaves()
+    {
+        // The console goes away after the length: the task ends, the agent lives on.
+        const PipeSignalCounter pipeSignals;
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/large"), randomBytes(8 * 1024 * 1024)));
+        Connection connection;
+        auto* task = new SendFile(
+            packet("FILE_REQUEST", "{\"fileName\":\"/tmp/files/large\"}", connection.task));
+        std::thread worker([task] { task->dealTask(); });
+        char length[4];
+        QCOMPARE(SocketIo::receiveSome(connection.peer, length, 4, MSG_WAITALL), 4);
+        connection.closePeer();
+        worker.join();
+        QCOMPARE(pipeSignals.count(), 0);
     }
 
     void overlayClosesWithoutAnswer()

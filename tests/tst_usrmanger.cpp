@@ -22,8 +22,7 @@ class TestUsrmanger : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(LauncherFixture::writeLanguageDb());
-        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/peripheralconfig", "50\nnone\nnone\n0\n"));
+        QVERIFY(LauncherFixture::installTexts());
     }
 
     void init()
@@ -38,22 +37,16 @@ private slots:
         delete m_page;
     }
 
+    // The check is the shared address validator's; these rows only show
+    // that the page uses it, paths included.
     void addressCheck_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("plain") << "192.168.1.20" << true;
-        QTest::newRow("zeros") << "0.0.0.0" << true;
-        QTest::newRow("255") << "255.255.255.255" << true;
         QTest::newRow("leading zeros") << "010.001.000.099" << true;
         QTest::newRow("256") << "192.168.1.256" << false;
-        QTest::newRow("three groups") << "192.168.1" << false;
-        QTest::newRow("five groups") << "1.2.3.4.5" << false;
-        QTest::newRow("four digits") << "1.2.3.0004" << false;
-        QTest::newRow("leading space") << " 1.2.3.4" << false;
         QTest::newRow("trailing space") << "1.2.3.4 " << false;
         QTest::newRow("path") << "1.2.3.4/../x" << false;
-        QTest::newRow("empty") << "" << false;
     }
 
     void addressCheck()
@@ -143,8 +136,6 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::newRow("not an address") << "server";
         QTest::newRow("slash") << "x / y";
-        QTest::newRow("parent") << "..";
-        QTest::newRow("outside") << "../../x";
     }
 
     void invalidAddressIsNotSaved()
@@ -186,19 +177,6 @@ private slots:
             QCOMPARE(answerer.boxes.size(), 1);
         }
         QVERIFY(QFile::exists(profiles + "10.0.0.2.usr"));
-    }
-
-    // The typed address never reaches a shell: "x / y" deletes nothing.
-    void deleteWithAPathAddressDeletesNothing()
-    {
-        QVERIFY(LauncherFixture::writeProfile("x ", {"x "}));
-        QVERIFY(LauncherFixture::writeProfile("y", {"y"}));
-        QVERIFY(Sandbox::writeFile("/opt/zoderer/configs/peripheral/keep", "k\n"));
-        edit("lineEdit_ip")->setText("x / y");
-        MessageBoxAnswerer answerer(QMessageBox::Yes);
-        button("pushButton_delete")->click();
-        QCOMPARE(QDir(profiles).entryList(QDir::Files), QStringList({"x .usr", "y.usr"}));
-        QVERIFY(QFile::exists("/opt/zoderer/configs/peripheral/keep"));
     }
 
     void tabCyclesThroughTheFields()

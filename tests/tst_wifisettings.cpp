@@ -16,15 +16,16 @@ using namespace SettingsFixture;
 
 namespace {
 const QString hotspotDir = QStringLiteral("/opt/zoderer/configs/network/wificonfigs/hotspotinfo/");
-const QString supplicant = QStringLiteral("/opt/zoderer/configs/network/wificonfigs/wpa_supplicant.conf");
+const QString supplicant =
+    QStringLiteral("/opt/zoderer/configs/network/wificonfigs/wpa_supplicant.conf");
 const QString supplicantConnect =
     QStringLiteral("/opt/zoderer/configs/network/wificonfigs/wpa_supplicant_connect.conf");
 const QByteArray heading = "bssid / frequency / signal level / flags / ssid\n";
 
 QByteArray supplicantFile(const QByteArray& ssid, const QByteArray& psk)
 {
-    return "ctrl_interface=/var/run/wpa_supplicant\nnetwork={\n        ssid=" + ssid + "\n        psk=" + psk
-           + "\n}\n";
+    return "ctrl_interface=/var/run/wpa_supplicant\nnetwork={\n        ssid=" + ssid
+        + "\n        psk=" + psk + "\n}\n";
 }
 
 WifiConnectDialog* openDialog()
@@ -35,7 +36,7 @@ WifiConnectDialog* openDialog()
     }
     return nullptr;
 }
-}
+} // namespace
 
 // The Wi-Fi page and its connect dialog against a simulated radio.
 class TestWifiSettings : public QObject
@@ -48,7 +49,7 @@ private:
         QVERIFY(writeRadio("scan", listing));
         QPushButton* button = child<QPushButton>(&page, "pushButton_scan");
         QTest::mouseClick(button, Qt::LeftButton);
-        QTRY_VERIFY(button->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 20000);
     }
 
     // The scripts of a connect that run in turn; setwifi.sh runs beside them.
@@ -86,7 +87,7 @@ private:
         field->setText(passphrase);
         QPushButton* connect = child<QPushButton>(dialog, "pushButton_connect");
         QTest::mouseClick(connect, Qt::LeftButton);
-        QTRY_VERIFY(connect->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(connect->isEnabled(), 20000);
     }
 
     void closeDialogs()
@@ -106,10 +107,12 @@ private slots:
     {
         WifiNetworksetting page(nullptr);
         page.show();
-        scan(page, heading + "00:11:22:33:44:55\t2412\t-40\t[WPA2-PSK-CCMP][ESS]\tOffice Net\n"
-                             "00:11:22:33:44:56\t2437\t-70\t[WPA2-PSK-CCMP][ESS]\n"
-                             "just a name\n"
-                             "00:11:22:33:44:58\t5180\t-60\t[WPA2-PSK-CCMP][ESS]\tOffice Net\n");
+        scan(page,
+             heading
+                 + "00:11:22:33:44:55\t2412\t-40\t[WPA2-PSK-CCMP][ESS]\tOffice Net\n"
+                   "00:11:22:33:44:56\t2437\t-70\t[WPA2-PSK-CCMP][ESS]\n"
+                   "just a name\n"
+                   "00:11:22:33:44:58\t5180\t-60\t[WPA2-PSK-CCMP][ESS]\tOffice Net\n");
         QCOMPARE(rows(page), QStringList({"Office Net", "just a name", "Office Net"}));
         scan(page, heading);
         QVERIFY(rows(page).isEmpty());
@@ -128,7 +131,8 @@ private slots:
         QVERIFY(disconnect->isEnabled());
 
         // Associated elsewhere, no address line last: the address stays.
-        QVERIFY(writeRadio("status", associatedStatus("Cafe") + "ip_address=10.0.0.9\nkey_mgmt=WPA2-PSK\n"));
+        QVERIFY(writeRadio("status",
+                           associatedStatus("Cafe") + "ip_address=10.0.0.9\nkey_mgmt=WPA2-PSK\n"));
         QTRY_COMPARE(ssid->text(), QString("Cafe"));
         QCOMPARE(ip->text(), QString("192.168.8.23"));
 
@@ -142,14 +146,14 @@ private slots:
     {
         // A slow status script: the page keeps serving events meanwhile.
         FakeScript slow;
-        slow.sleepSeconds = 2;
+        slow.sleepSeconds = 4;
         QVERIFY(Sandbox::writeRecordingScript(wifiScript("check_wifi_status.sh"), slow));
         WifiNetworksetting page(nullptr);
         QTRY_COMPARE(Sandbox::recordedCalls(wifiScript("check_wifi_status.sh")).size(), 1);
         QElapsedTimer timer;
         timer.start();
         QTest::qWait(50);
-        QVERIFY(timer.elapsed() < 500);
+        QVERIFY(timer.elapsed() < 2000);
         // Ticks that find the script still running start no second one.
         QTest::qWait(1200);
         QCOMPARE(Sandbox::recordedCalls(wifiScript("check_wifi_status.sh")).size(), 1);
@@ -178,8 +182,8 @@ private slots:
         QLineEdit* field = child<QLineEdit>(dialog, "lineEdit_passworld");
         QCOMPARE(field->text(), QString("saved pass"));
         QCOMPARE(field->echoMode(), QLineEdit::Password);
-        QTest::mouseClick(child<QCheckBox>(dialog, "checkBox_showpasswd"), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(5, 5));
+        QTest::mouseClick(child<QCheckBox>(dialog, "checkBox_showpasswd"), Qt::LeftButton,
+                          Qt::NoModifier, QPoint(5, 5));
         QCOMPARE(field->echoMode(), QLineEdit::Normal);
         QTest::mouseClick(child<QPushButton>(dialog, "pushButton_back"), Qt::LeftButton);
         QTRY_VERIFY(!openDialog());
@@ -216,15 +220,17 @@ private slots:
         clearScriptOrder();
         QLabel* status = child<QLabel>(&dialog, "label_connection_status");
         connectWith(&dialog, "new pass");
-        QCOMPARE(sequence(), QStringList({"ifconfig_eth0_down.sh", "connectwifi.sh", "sleep1.sh", "sleep1.sh",
-                                             "sleep1.sh", "sleep1.sh", "check_wifi_status.sh"}));
+        QCOMPARE(sequence(),
+                 QStringList({"ifconfig_eth0_down.sh", "connectwifi.sh", "sleep1.sh", "sleep1.sh",
+                              "sleep1.sh", "sleep1.sh", "check_wifi_status.sh"}));
         QTRY_COMPARE(Sandbox::recordedCalls(wifiScript("setwifi.sh")).size(), 1);
         QCOMPARE(status->text(), QString("Office Net"));
         QCOMPARE(child<QLabel>(&dialog, "label_ipaddress")->text(), QString("192.168.8.40"));
         QVERIFY(child<QPushButton>(&dialog, "pushButton")->isEnabled());
         QVERIFY(child<QPushButton>(&dialog, "pushButton_back")->isEnabled());
         QCOMPARE(Sandbox::readFile(hotspotDir + "Office Net"), QByteArray("new pass\n"));
-        QCOMPARE(Sandbox::readFile(supplicantConnect), supplicantFile("\"Office Net\"", "\"new pass\""));
+        QCOMPARE(Sandbox::readFile(supplicantConnect),
+                 supplicantFile("\"Office Net\"", "\"new pass\""));
         QCOMPARE(Sandbox::readFile(supplicant), supplicantFile("\"Office Net\"", "\"new pass\""));
     }
 
@@ -257,7 +263,8 @@ private slots:
         dialog.show();
         clearScriptOrder();
         connectWith(&dialog, "wrong pass");
-        QCOMPARE(scriptOrder(), QStringList({"ifconfig_eth0_down.sh", "connectwifi.sh", "connectwifi_fail.sh"}));
+        QCOMPARE(scriptOrder(),
+                 QStringList({"ifconfig_eth0_down.sh", "connectwifi.sh", "connectwifi_fail.sh"}));
         QCOMPARE(child<QLabel>(&dialog, "label_connection_status")->text(), text(79));
         QCOMPARE(child<QLabel>(&dialog, "label_ipaddress")->text(), QString("0,0,0,0"));
         QVERIFY(!child<QPushButton>(&dialog, "pushButton")->isEnabled());
@@ -325,7 +332,8 @@ private slots:
         dialog.show();
         clearScriptOrder();
         QLineEdit* field = child<QLineEdit>(&dialog, "lineEdit_passworld");
-        for (const QString& passphrase : {QString("a\"b"), QString("tab\there and long"), QString("line\nend")}) {
+        for (const QString& passphrase :
+             {QString("a\"b"), QString("tab\there and long"), QString("line\nend")}) {
             field->setText(passphrase);
             QTest::mouseClick(child<QPushButton>(&dialog, "pushButton_connect"), Qt::LeftButton);
             QVERIFY(field->text().isEmpty());
@@ -397,7 +405,8 @@ private slots:
     void addressingIsSavedAndApplied()
     {
         WifiNetworksetting page(nullptr);
-        QVERIFY(Sandbox::writeFile(wifiDir + "wificonfig.txt", "static\n10.2.2.2\n255.255.255.0\n10.2.2.1\n\n\n"));
+        QVERIFY(Sandbox::writeFile(wifiDir + "wificonfig.txt",
+                                   "static\n10.2.2.2\n255.255.255.0\n10.2.2.1\n\n\n"));
         page.show();
         QVERIFY(child<QRadioButton>(&page, "radioButton_staticdns")->isChecked());
         QCOMPARE(child<QLineEdit>(&page, "lineEdit_ip")->text(), QString("10.2.2.2"));
@@ -418,10 +427,11 @@ private slots:
                  QByteArray("static\n10.2.2.2\n255.255.255.0\n10.2.2.1\n\n1.1.1.1\n"));
         QTRY_COMPARE(Sandbox::recordedCalls(wifiScript("setwifi.sh")).size(), 1);
 
-        QTest::mouseClick(child<QRadioButton>(&page, "radioButton_autoip"), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(5, 5));
+        QTest::mouseClick(child<QRadioButton>(&page, "radioButton_autoip"), Qt::LeftButton,
+                          Qt::NoModifier, QPoint(5, 5));
         QTest::mouseClick(child<QPushButton>(&page, "pushButton_save"), Qt::LeftButton);
-        QCOMPARE(Sandbox::readFile(wifiDir + "wificonfig.txt"), QByteArray("auto\n \n \n \n \n \n"));
+        QCOMPARE(Sandbox::readFile(wifiDir + "wificonfig.txt"),
+                 QByteArray("auto\n \n \n \n \n \n"));
     }
 };
 

@@ -51,6 +51,13 @@ bool writeLanguageDb(int count)
     return ok;
 }
 
+bool installTexts(bool english)
+{
+    return writeLanguageDb()
+           && Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/peripheral/peripheralconfig"),
+                                 english ? "50\nnone\nnone\n0\n" : "50\nnone\nnone\n1\n");
+}
+
 QString scriptPath(const char* name)
 {
     return QStringLiteral("/opt/zoderer/login/") + QLatin1String(name);

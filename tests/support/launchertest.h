@@ -72,6 +72,8 @@ namespace LauncherFixture {
 // A text table in which text id n reads "zh n" in Chinese and "en n" in
 // English, for ids 1 to count.
 bool writeLanguageDb(int count = 121);
+// That text table, and the peripheral file choosing English or Chinese.
+bool installTexts(bool english = true);
 // Profiles, mode file ("wired"), ping result ("PINGOK"), a disconnected
 // Wi-Fi status and recording stand-ins for every login script; removes
 // what earlier cases left.

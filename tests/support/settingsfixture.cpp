@@ -21,8 +21,8 @@ const QString orderLog = QStringLiteral("/tmp/script-order.log");
 bool writeScript(const QString& path, const QByteArray& commands = QByteArray())
 {
     FakeScript fake;
-    fake.commands = "echo '" + QFileInfo(path).fileName().toUtf8() + "' >> '" + orderLog.toUtf8() + "'\n"
-                    + commands;
+    fake.commands = "echo '" + QFileInfo(path).fileName().toUtf8() + "' >> '" + orderLog.toUtf8()
+        + "'\n" + commands;
     return Sandbox::writeRecordingScript(path, fake);
 }
 
@@ -30,9 +30,9 @@ QByteArray copyInto(const QString& from, const QString& to)
 {
     // Written beside and renamed, as a reader may look at any moment.
     return "if [ -f '" + from.toUtf8() + "' ]; then cp '" + from.toUtf8() + "' '" + to.toUtf8()
-           + ".new' && mv '" + to.toUtf8() + ".new' '" + to.toUtf8() + "'; fi\n";
+        + ".new' && mv '" + to.toUtf8() + ".new' '" + to.toUtf8() + "'; fi\n";
 }
-}
+} // namespace
 
 void reset()
 {
@@ -48,14 +48,17 @@ void reset()
     QVERIFY(Sandbox::writeFile(statusFile, "wpa_state=DISCONNECTED\n"));
     clearScriptOrder();
 
-    for (const char* name : {"setnetwork.sh", "ifconfig_wlan0_down.sh", "setdisplay.sh", "setperipheral.sh",
-                             "setpasswd.sh", "changepasswd.sh", "deletepasswd.sh", "recoveryfactory.sh"})
+    for (const char* name :
+         {"setnetwork.sh", "ifconfig_wlan0_down.sh", "setdisplay.sh", "setperipheral.sh",
+          "setpasswd.sh", "changepasswd.sh", "deletepasswd.sh", "recoveryfactory.sh"})
         QVERIFY(writeScript(loginScript(name)));
-    for (const char* name : {"setwifi.sh", "sleep1.sh", "ifconfig_eth0_down.sh", "connectwifi_defaul.sh"})
+    for (const char* name :
+         {"setwifi.sh", "sleep1.sh", "ifconfig_eth0_down.sh", "connectwifi_defaul.sh"})
         QVERIFY(writeScript(wifiScript(name)));
     QVERIFY(writeScript(wifiScript("scan_result.sh"),
                         copyInto(radioDir + "scan", wifiDir + "scan_result_all.txt")));
-    QVERIFY(writeScript(wifiScript("check_wifi_status.sh"), copyInto(radioDir + "status", statusFile)));
+    QVERIFY(
+        writeScript(wifiScript("check_wifi_status.sh"), copyInto(radioDir + "status", statusFile)));
     QVERIFY(writeScript(wifiScript("connectwifi.sh"),
                         copyInto(radioDir + "after-connect", radioDir + "status")
                             + copyInto(radioDir + "status", statusFile)));
@@ -72,7 +75,7 @@ bool writeRadio(const QString& name, const QByteArray& content)
 QByteArray associatedStatus(const QString& ssid, const QString& address)
 {
     QByteArray report = "Selected interface 'wlan0'\nbssid=00:11:22:33:44:55\nssid=" + ssid.toUtf8()
-                        + "\nid=0\nmode=station\nwpa_state=COMPLETED\n";
+        + "\nid=0\nmode=station\nwpa_state=COMPLETED\n";
     if (!address.isEmpty())
         report += "ip_address=" + address.toUtf8() + "\n";
     return report;
@@ -90,7 +93,8 @@ QString wifiScript(const char* name)
 
 QStringList scriptOrder()
 {
-    return QString::fromUtf8(Sandbox::readFile(orderLog)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(Sandbox::readFile(orderLog))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void clearScriptOrder()
@@ -103,4 +107,4 @@ QString text(int id)
     return TerminalAttribution::getInstance()->getLanguage(id);
 }
 
-}
+} // namespace SettingsFixture

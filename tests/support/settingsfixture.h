@@ -35,15 +35,13 @@ void clearScriptOrder();
 
 QString text(int id);
 // A widget by object name anywhere below root; fails the test when absent.
-template<typename T>
-T* child(QWidget* root, const char* name);
-}
+template <typename T> T* child(QWidget* root, const char* name);
+} // namespace SettingsFixture
 
 #include <QTest>
 #include <QWidget>
 
-template<typename T>
-T* SettingsFixture::child(QWidget* root, const char* name)
+template <typename T> T* SettingsFixture::child(QWidget* root, const char* name)
 {
     T* widget = root->findChild<T*>(QLatin1String(name));
     if (!widget)
