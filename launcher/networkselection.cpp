@@ -1,9 +1,9 @@
 #include "networkselection.h"
 
 #include "devicepaths.h"
+#include "linefile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 QString NetworkSelection::path()
@@ -22,9 +22,5 @@ bool NetworkSelection::read(QString* type)
 
 bool NetworkSelection::write(const QString& type)
 {
-    QSaveFile file(path());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    const QByteArray content = type.toUtf8();
-    return file.write(content) == content.size() && file.commit();
+    return LineFile::writeBytes(path(), type.toUtf8());
 }

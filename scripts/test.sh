@@ -5,7 +5,8 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 
-BUILD_DIR="$root/build" "$root/scripts/build.sh"
+# Benchmarks are run by hand (bench/); the test run does not build them.
+BUILD_DIR="$root/build" "$root/scripts/build.sh" -DTERMINAL_BENCHMARKS=OFF
 (cd "$root/build" && ctest --output-on-failure --parallel 2)
 
 # Only the stress test and what it needs are built with the sanitizer.

@@ -22,7 +22,8 @@
 #       Adds a veth interface NAME (peer parked in the "console" namespace).
 #
 # In the sandbox: /opt, /tmp and /run are empty tmpfs, /etc is an overlay,
-# and recording stand-ins for reboot, poweroff, halt, shutdown, ifconfig and
+# the rest of the root file system is read-only (but for this project's
+# tree and the starting directory), and recording stand-ins for reboot, poweroff, halt, shutdown, ifconfig and
 # systemctl come first on PATH (and cover the system's own copies). Each
 # stand-in appends "NAME ARGS" to /tmp/sandbox-calls.log.
 set -euo pipefail
@@ -111,6 +112,14 @@ setup() {
     mount -t overlay sandbox-etc -o "lowerdir=/etc,upperdir=$STATE/etc-upper,workdir=$STATE/etc-work" /etc
     # /sys/class/net must show this namespace's interfaces, not the machine's.
     mount -t sysfs sandbox-sys /sys
+    # The machine's root file system is read-only in here, so nothing under
+    # test can leave a file at "/" or in /usr, /var, /root...; the project's
+    # tree (builds, renders) and the starting directory stay writable.
+    local project
+    project=$(cd "$(dirname "$SELF")/../.." && pwd)
+    mount --bind "$project" "$project"
+    [[ $PWD != / ]] && mount --bind "$PWD" "$PWD"
+    mount -o remount,bind,ro /
     write_standins
     export PATH="$STATE/bin:$PATH" TERMINAL_SANDBOX=1
     touch "$MARKER"
