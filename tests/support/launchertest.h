@@ -18,12 +18,8 @@
 #define SANDBOX_GUI_TEST_MAIN(TestObject)                                                          \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
-        if (!Sandbox::inside()) {                                                                  \
-            std::fprintf(stderr, "%s: refusing to run outside the test sandbox; run it with "     \
-                                 "ctest or tests/sandbox/sandbox.sh -- %s\n",                      \
-                         argv[0], argv[0]);                                                        \
+        if (!Sandbox::guard(argv[0]))                                                              \
             return 2;                                                                              \
-        }                                                                                          \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
         /* A page that ends the process must not pass for a finished test. */                      \

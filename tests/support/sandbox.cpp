@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QUdpSocket>
 
+#include <cstdio>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -22,6 +24,16 @@ bool Sandbox::inside()
     // The machine's initial user namespace maps every id onto itself.
     const QByteArray map = readFile(QStringLiteral("/proc/self/uid_map")).simplified();
     return !map.isEmpty() && map != "0 0 4294967295";
+}
+
+bool Sandbox::guard(const char* program)
+{
+    if (inside())
+        return true;
+    std::fprintf(stderr, "%s: refusing to run outside the test sandbox; run it with "
+                         "ctest or tests/sandbox/sandbox.sh -- %s\n",
+                 program, program);
+    return false;
 }
 
 QString Sandbox::script()

@@ -24,6 +24,8 @@ class Sandbox
 public:
     // True only inside tests/sandbox/sandbox.sh, never on the machine itself.
     static bool inside();
+    // A test program's guard: false, with a message naming program, outside.
+    static bool guard(const char* program);
     static QString script();
 
     // Runs the program and returns its exit code (-1 when it did not run).
