@@ -11,5 +11,9 @@ inline void installLauncherFont()
     font.setPointSize(12);
     font.setFamilies({QStringLiteral("wenquanyi"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setWeight(QFont::Normal);
+    // Unhinted glyphs look the same at these sizes, and the hinter's set-up
+    // for a CJK face reads dozens of reference ideographs from all over the
+    // font file, megabytes of it, before the first symbol or ideograph shows.
+    font.setHintingPreference(QFont::PreferNoHinting);
     QApplication::setFont(font);
 }

@@ -2,6 +2,7 @@
 #include "ui_mainstackwidget.h"
 
 #include "devicepaths.h"
+#include "interfaceaddresses.h"
 #include "linefile.h"
 #include "litewidgets.h"
 #include "scriptrunner.h"
@@ -15,7 +16,6 @@
 #include <QDebug>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QNetworkInterface>
 #include <QTimer>
 
 #include <cstdlib>
@@ -428,11 +428,9 @@ int Mainstackwidget::net_detect(const char* name)
 
 int Mainstackwidget::getlocalInfo()
 {
-    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
-    for (const QHostAddress& address : addresses) {
-        if (address.protocol() != QAbstractSocket::IPv4Protocol)
-            continue;
-        m_localAddress = address.toString();
+    const QStringList addresses = InterfaceAddresses::ofInterfacesUp();
+    for (const QString& address : addresses) {
+        m_localAddress = address;
         if (m_localAddress != loopback)
             break;
     }
@@ -441,16 +439,11 @@ int Mainstackwidget::getlocalInfo()
 
 int Mainstackwidget::getlocalInfo_wifi()
 {
-    int found = 0;
-    const QNetworkInterface wlan = QNetworkInterface::interfaceFromName(QStringLiteral("wlan0"));
-    const QList<QNetworkAddressEntry> entries = wlan.addressEntries();
-    for (const QNetworkAddressEntry& entry : entries) {
-        if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
-            m_localAddress = entry.ip().toString();
-            found = 1;
-        }
-    }
-    return found;
+    const QStringList addresses = InterfaceAddresses::of(QStringLiteral("wlan0"));
+    if (addresses.isEmpty())
+        return 0;
+    m_localAddress = addresses.last();
+    return 1;
 }
 
 void Mainstackwidget::setIndicator(const QString& address, const char* picture)

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "backgroundpicture.h"
 #include "devicepaths.h"
 #include "mainstackwidget.h"
 #include "scriptrunner.h"
@@ -24,6 +25,10 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    // The background is decoded on another core while the pages are built.
+    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
+    std::future<QImage> shown = BackgroundPicture::startReading(background, screenSize);
+
     ui->setupUi(this);
 #ifdef LAUNCHER_LITE
     ScriptRunner::startDetached(QStringLiteral(ARMBOXINITSCRIPT));
@@ -37,14 +42,15 @@ MainWindow::MainWindow(QWidget* parent)
     ui->stackedWidget->move((m_screenWidth - ui->stackedWidget->width()) / 2,
                             (m_screenHeight - ui->stackedWidget->height()) / 2);
 
-    // A texture brush: the picture is tiled, not scaled to the screen.
+    // A texture brush: the picture is tiled, not scaled to the screen, so
+    // only its screen-sized top left part is ever seen and read.
     QPalette windowPalette = palette();
-    windowPalette.setBrush(QPalette::Window, QBrush(QPixmap(background)));
+    windowPalette.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(shown.get())));
     setPalette(windowPalette);
 
-    m_mainstackwidget = new Mainstackwidget(this);
-    m_usrmanger = new Usrmanger(this);
-    m_systemsetting = new Systemsetting(this);
+    m_mainstackwidget = new Mainstackwidget(ui->stackedWidget);
+    m_usrmanger = new Usrmanger(ui->stackedWidget);
+    m_systemsetting = new Systemsetting(ui->stackedWidget);
     ui->stackedWidget->addWidget(m_mainstackwidget);
     ui->stackedWidget->addWidget(m_usrmanger);
     ui->stackedWidget->addWidget(m_systemsetting);

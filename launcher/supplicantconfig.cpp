@@ -2,7 +2,7 @@
 
 #include "linefile.h"
 
-#include <QPasswordDigestor>
+#include <QMessageAuthenticationCode>
 
 namespace {
 
@@ -31,6 +31,30 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+// The key WPA derives from a passphrase: PBKDF2-HMAC-SHA1 over the network
+// name, 4096 rounds, 32 bytes (two blocks of the 20-byte hash). Written out
+// here so that the launcher needs no more than Qt's core for it.
+QByteArray wpaKey(const QByteArray& passphrase, const QByteArray& ssid)
+{
+    QMessageAuthenticationCode mac(QCryptographicHash::Sha1, passphrase);
+    QByteArray key;
+    for (char block = 1; key.size() < 32; ++block) {
+        mac.reset();
+        mac.addData(ssid + QByteArray("\0\0\0", 3) + block);
+        QByteArray u = mac.result();
+        QByteArray t = u;
+        for (int round = 1; round < 4096; ++round) {
+            mac.reset();
+            mac.addData(u);
+            u = mac.result();
+            for (qsizetype i = 0; i < t.size(); ++i)
+                t[i] = char(t.at(i) ^ u.at(i));
+        }
+        key += t;
+    }
+    return key.left(32);
+}
+
 } // namespace
 
 bool SupplicantConfig::canHold(const QString& passphrase)
@@ -46,13 +70,9 @@ QStringList SupplicantConfig::lines(const QString& networkName, const QString& p
     const QByteArray ssid = networkName.toUtf8();
     const QString ssidValue =
         fitsBetweenQuotes(networkName) ? quoted(networkName) : QString::fromLatin1(ssid.toHex());
-    // The key WPA derives from a passphrase: PBKDF2-HMAC-SHA1 over the
-    // network name, 4096 rounds, 32 bytes.
     const QString pskValue = fitsBetweenQuotes(passphrase)
         ? quoted(passphrase)
-        : QString::fromLatin1(QPasswordDigestor::deriveKeyPbkdf2(
-                                  QCryptographicHash::Sha1, passphrase.toUtf8(), ssid, 4096, 32)
-                                  .toHex());
+        : QString::fromLatin1(wpaKey(passphrase.toUtf8(), ssid).toHex());
     return {QStringLiteral("ctrl_interface=/var/run/wpa_supplicant"), QStringLiteral("network={"),
             indent + QStringLiteral("ssid=") + ssidValue,
             indent + QStringLiteral("psk=") + pskValue, QStringLiteral("}")};

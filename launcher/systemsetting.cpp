@@ -26,16 +26,16 @@ Systemsetting::Systemsetting(QWidget* parent)
     ui->setupUi(this);
     connect(ui->pushButton_back, &QPushButton::clicked, this, &Systemsetting::close_setting_wdt);
 
-    m_display = new Displaysetting(this);
-    m_network = new Networksetting(this);
-    m_sound = new Soundsetting(this);
+    m_display = new Displaysetting(ui->stackedWidget);
+    m_network = new Networksetting(ui->stackedWidget);
+    m_sound = new Soundsetting(ui->stackedWidget);
 #ifndef LAUNCHER_LITE
-    m_passwd = new Passwdsetting(this);
+    m_passwd = new Passwdsetting(ui->stackedWidget);
 #endif
-    m_checknet = new Checknet(this);
-    m_sysinfo = new Systermifno(this);
-    m_selectnet = new SelectNetDialog(this);
-    m_wifi = new WifiNetworksetting(this);
+    m_checknet = new Checknet(ui->stackedWidget);
+    m_sysinfo = new Systermifno(ui->stackedWidget);
+    m_selectnet = new SelectNetDialog(ui->stackedWidget);
+    m_wifi = new WifiNetworksetting(ui->stackedWidget);
 
     ui->stackedWidget->addWidget(m_display);
     ui->stackedWidget->addWidget(m_network);

@@ -6,7 +6,7 @@ set -eu
 PACKAGES="
     g++ cmake make pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
-    libjsoncpp-dev libjpeg62-turbo-dev
+    libjsoncpp-dev libjpeg62-turbo-dev libpng-dev
     iproute2 util-linux procps iputils-ping
     fonts-wqy-microhei fonts-wqy-zenhei
     xvfb xauth

