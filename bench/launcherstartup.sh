@@ -28,29 +28,42 @@ config=/tmp/offscreen-1024x768.json
 echo '{"screens": [{"name": "fb0", "x": 0, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}' > "$config"
 export QT_QPA_FONTDIR=/usr/share/fonts
 
-# measure PLATFORM PROGRAM: prints "first_frame_ms vmhwm_kib".
+# measure PLATFORM PROGRAM: one run, prints "first_frame_ms vmhwm_kib".
 measure() {
     TERMINAL_LANGUAGE=0 "$root/scripts/seed-terminal.sh" "$root" "$build"
     case $1 in
     offscreen)
         QT_QPA_PLATFORM="offscreen:configfile=$config" QT_LOGGING_RULES="qt.widgets.painting=true" \
-            "$build/bench/bench_first_frame" "$runs" --log Flushing "$2" ;;
+            "$build/bench/bench_first_frame" 1 --log Flushing "$2" ;;
     linuxfb)
         LD_PRELOAD="$build/tests/sandbox/fbshim/libfbshim.so" FBSHIM_FB0=/tmp/fb0 FBSHIM_FB0_GEOMETRY=1024x768x32 \
             QT_QPA_PLATFORM=linuxfb:fb=/dev/fb0:nographicsmodeswitch QT_QPA_FB_HIDECURSOR=1 QT_QPA_FB_DISABLE_INPUT=1 \
-            "$build/bench/bench_first_frame" "$runs" --fb /tmp/fb0 "$2" ;;
+            "$build/bench/bench_first_frame" 1 --fb /tmp/fb0 "$2" ;;
     esac
 }
 
+# median FILE COLUMN
+median() {
+    sort -n -k"$2","$2" "$1" | awk -v c="$2" '{v[NR] = $c} END {print v[int((NR + 1) / 2)]}'
+}
+
+programs=("bare widgets:$build/bench/bench_bare_widgets" "launcher:$build/launcher/launcher"
+          "launcher-lite:$build/launcher/launcher-lite")
+results=$(mktemp -d)
 echo "first painted frame and peak memory, median of $runs runs, 1024x768"
 for platform in offscreen linuxfb; do
-    read -r bare_ms bare_kib <<<"$(measure $platform "$build/bench/bench_bare_widgets")"
+    for ((run = 0; run < runs; ++run)); do
+        for index in "${!programs[@]}"; do
+            measure $platform "${programs[index]#*:}" >> "$results/$platform.$index"
+        done
+    done
     printf '%-10s %-14s %8s %6s %10s %6s\n' "$platform" program "frame ms" ratio "VmHWM KiB" ratio
-    printf '%-10s %-14s %8.1f %6s %10d %6s\n' "" "bare widgets" "$bare_ms" 1.00 "$bare_kib" 1.00
-    for program in launcher launcher-lite; do
-        read -r ms kib <<<"$(measure $platform "$build/launcher/$program")"
-        printf '%-10s %-14s %8.1f %6.2f %10d %6.2f\n' "" $program "$ms" \
+    bare_ms=$(median "$results/$platform.0" 1) bare_kib=$(median "$results/$platform.0" 2)
+    for index in "${!programs[@]}"; do
+        ms=$(median "$results/$platform.$index" 1) kib=$(median "$results/$platform.$index" 2)
+        printf '%-10s %-14s %8.1f %6.2f %10d %6.2f\n' "" "${programs[index]%%:*}" "$ms" \
             "$(awk -v a="$ms" -v b="$bare_ms" 'BEGIN {print a / b}')" "$kib" \
             "$(awk -v a="$kib" -v b="$bare_kib" 'BEGIN {print a / b}')"
     done
 done
+rm -rf "$results"

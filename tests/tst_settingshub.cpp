@@ -64,6 +64,9 @@ private slots:
                               "Passwdsetting", "Checknet", "Systermifno", "SelectNetDialog",
                               "WifiNetworksetting"}));
         QCOMPARE(current(hub), QString("Displaysetting"));
+        // Every page is drawn inside the stack, none in a window of its own.
+        for (int i = 0; i < stack(hub)->count(); ++i)
+            QVERIFY2(!stack(hub)->widget(i)->isWindow(), qPrintable(pages.at(i)));
         const QList<QPair<const char*, int>> buttons = {{"pushButton_passwdsetting", 101},
                                                         {"pushButton_displaysetting", 16},
                                                         {"pushButton_lansetting", 17},
