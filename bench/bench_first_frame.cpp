@@ -1,14 +1,14 @@
-// Start-up of a GUI program seen from outside, for bench/launcherstartup.sh:
-//   bench_first_frame RUNS --log TEXT PROGRAM [ARGS...]
-//   bench_first_frame RUNS --fb PIXELFILE PROGRAM [ARGS...]
-// Each run starts PROGRAM and waits for its first painted frame: with --log,
-// the first stderr line holding TEXT (the offscreen platform draws nowhere,
-// so Qt's own paint logging marks the flush); with --fb, the first non-zero
-// pixel in the framebuffer stand-in's pixel file, which is removed before
-// each run so the frame starts black. One second later the run reads the
-// program's peak resident memory (VmHWM) and stops it. Prints the medians:
+// Start-up of a GUI program seen from outside, for bench/launcherstartup.sh
+// (which takes the medians over its runs):
+//   bench_first_frame --log TEXT PROGRAM [ARGS...]
+//   bench_first_frame --fb PIXELFILE PROGRAM [ARGS...]
+// Starts PROGRAM and waits for its first painted frame: with --log, the
+// first stderr line holding TEXT (the offscreen platform draws nowhere, so
+// Qt's own paint logging marks the flush); with --fb, the first non-zero
+// pixel in the framebuffer stand-in's pixel file, which is removed first so
+// the frame starts black. One second later it reads the program's peak
+// resident memory (VmHWM) and stops it. Prints:
 //   "FIRST_FRAME_MS VMHWM_KIB"
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -24,7 +24,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -137,32 +136,18 @@ std::pair<double, long> runOnce(const Watch& watch, char** program)
     return {elapsedMs, peak};
 }
 
-template <typename T>
-T median(std::vector<T> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc < 5 || (std::strcmp(argv[2], "--log") != 0 && std::strcmp(argv[2], "--fb") != 0)) {
-        std::fprintf(stderr, "usage: bench_first_frame RUNS (--log TEXT | --fb PIXELFILE) PROGRAM [ARGS...]\n");
+    if (argc < 4 || (std::strcmp(argv[1], "--log") != 0 && std::strcmp(argv[1], "--fb") != 0)) {
+        std::fprintf(stderr, "usage: bench_first_frame (--log TEXT | --fb PIXELFILE) PROGRAM [ARGS...]\n");
         return 2;
     }
-    const int runs = std::max(1, std::atoi(argv[1]));
-    const Watch watch{std::strcmp(argv[2], "--fb") == 0, argv[3]};
-    std::vector<double> times;
-    std::vector<long> peaks;
-    for (int run = 0; run < runs; ++run) {
-        const auto [ms, kib] = runOnce(watch, argv + 4);
-        if (ms < 0)
-            return 1;
-        times.push_back(ms);
-        peaks.push_back(kib);
-    }
-    std::printf("%.1f %ld\n", median(times), median(peaks));
+    const Watch watch{std::strcmp(argv[1], "--fb") == 0, argv[2]};
+    const auto [ms, kib] = runOnce(watch, argv + 3);
+    if (ms < 0)
+        return 1;
+    std::printf("%.1f %ld\n", ms, kib);
     return 0;
 }

@@ -34,11 +34,11 @@ measure() {
     case $1 in
     offscreen)
         QT_QPA_PLATFORM="offscreen:configfile=$config" QT_LOGGING_RULES="qt.widgets.painting=true" \
-            "$build/bench/bench_first_frame" 1 --log Flushing "$2" ;;
+            "$build/bench/bench_first_frame" --log Flushing "$2" ;;
     linuxfb)
         LD_PRELOAD="$build/tests/sandbox/fbshim/libfbshim.so" FBSHIM_FB0=/tmp/fb0 FBSHIM_FB0_GEOMETRY=1024x768x32 \
             QT_QPA_PLATFORM=linuxfb:fb=/dev/fb0:nographicsmodeswitch QT_QPA_FB_HIDECURSOR=1 QT_QPA_FB_DISABLE_INPUT=1 \
-            "$build/bench/bench_first_frame" 1 --fb /tmp/fb0 "$2" ;;
+            "$build/bench/bench_first_frame" --fb /tmp/fb0 "$2" ;;
     esac
 }
 

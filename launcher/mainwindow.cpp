@@ -26,8 +26,8 @@ MainWindow::MainWindow(QWidget* parent)
     , ui(new Ui::MainWindow)
 {
     // The background is decoded on another core while the pages are built.
-    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
-    std::future<QImage> shown = BackgroundPicture::startReading(background, screenSize);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    std::future<QImage> shown = BackgroundPicture::startReading(background, screen.size());
 
     ui->setupUi(this);
 #ifdef LAUNCHER_LITE
@@ -35,7 +35,6 @@ MainWindow::MainWindow(QWidget* parent)
 #endif
     setAutoFillBackground(true);
 
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
     m_screenWidth = screen.right() - screen.left() + 1;
     m_screenHeight = screen.bottom() - screen.top() + 1;
     resize(m_screenWidth, m_screenHeight);
