@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <system_error>
@@ -35,12 +36,33 @@ void readFromSource(png_structp png, png_bytep out, size_t length)
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// How the rows arrive from libpng. The three layouts the built-in pictures
+// use are read as stored and only the pixels shown are converted; the
+// others are expanded by libpng to four 8-bit channels.
+enum class Layout { Rgb, Rgba, Palette, Expanded };
+
 struct Header {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     bool alpha = false;
     bool interlaced = false;
+    Layout layout = Layout::Expanded;
+    size_t rowBytes = 0;
+    QRgb palette[256] = {};
 };
+
+void readPalette(png_structp png, png_infop info, Header* header)
+{
+    std::fill(std::begin(header->palette), std::end(header->palette), qRgb(0, 0, 0));
+    png_colorp colours = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &colours, &count);
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    for (int i = 0; i < count && i < 256; ++i)
+        header->palette[i] = qRgba(colours[i].red, colours[i].green, colours[i].blue, i < alphaCount ? alphas[i] : 255);
+}
 
 // libpng reports errors by a longjmp back to the setjmp of the function that
 // called it, so the two functions that call into it own no objects with
@@ -53,34 +75,70 @@ bool readHeader(png_structp png, png_infop info, Header* header)
     header->width = png_get_image_width(png, info);
     header->height = png_get_image_height(png, info);
     header->interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
-    header->alpha = (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0
-        || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-    // Every layout becomes four 8-bit channels in the memory order of Qt's
-    // 32-bit formats.
-    png_set_expand(png);
-    png_set_scale_16(png);
-    png_set_gray_to_rgb(png);
+    const int colourType = png_get_color_type(png, info);
+    const bool transparentColour = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    header->alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparentColour;
+    if (png_get_bit_depth(png, info) == 8 && colourType == PNG_COLOR_TYPE_RGB && !transparentColour) {
+        header->layout = Layout::Rgb;
+        header->rowBytes = size_t(header->width) * 3;
+    } else if (png_get_bit_depth(png, info) == 8 && colourType == PNG_COLOR_TYPE_RGB_ALPHA) {
+        header->layout = Layout::Rgba;
+        header->rowBytes = size_t(header->width) * 4;
+    } else if (png_get_bit_depth(png, info) == 8 && colourType == PNG_COLOR_TYPE_PALETTE) {
+        header->layout = Layout::Palette;
+        header->rowBytes = header->width;
+        readPalette(png, info, header);
+    } else {
+        // Four 8-bit channels in the memory order of Qt's 32-bit formats.
+        header->layout = Layout::Expanded;
+        header->rowBytes = size_t(header->width) * 4;
+        png_set_expand(png);
+        png_set_scale_16(png);
+        png_set_gray_to_rgb(png);
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    png_set_bgr(png);
-    if (!header->alpha)
-        png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+        png_set_bgr(png);
+        if (!header->alpha)
+            png_set_filler(png, 0xff, PNG_FILLER_AFTER);
 #else
-    if (header->alpha)
-        png_set_swap_alpha(png);
-    else
-        png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
+        if (header->alpha)
+            png_set_swap_alpha(png);
+        else
+            png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
 #endif
+    }
     png_read_update_info(png, info);
-    return png_get_rowbytes(png, info) == size_t(header->width) * 4;
+    return png_get_rowbytes(png, info) == header->rowBytes;
 }
 
-bool readRows(png_structp png, png_bytep row, uchar* bits, qsizetype bytesPerLine, int rows, size_t rowBytes)
+// The first `count` pixels of a row as stored, as RGB32 or ARGB32.
+void convertRow(const Header& header, const png_byte* row, QRgb* out, int count)
+{
+    switch (header.layout) {
+    case Layout::Rgb:
+        for (int x = 0; x < count; ++x, row += 3)
+            out[x] = qRgb(row[0], row[1], row[2]);
+        break;
+    case Layout::Rgba:
+        for (int x = 0; x < count; ++x, row += 4)
+            out[x] = qRgba(row[0], row[1], row[2], row[3]);
+        break;
+    case Layout::Palette:
+        for (int x = 0; x < count; ++x)
+            out[x] = header.palette[row[x]];
+        break;
+    case Layout::Expanded:
+        std::memcpy(out, row, size_t(count) * 4);
+        break;
+    }
+}
+
+bool readRows(png_structp png, const Header& header, png_bytep row, QImage* image)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    for (int y = 0; y < rows; ++y) {
+    for (int y = 0; y < image->height(); ++y) {
         png_read_row(png, row, nullptr);
-        std::memcpy(bits + y * bytesPerLine, row, rowBytes);
+        convertRow(header, row, reinterpret_cast<QRgb*>(image->scanLine(y)), image->width());
     }
     return true;
 }
@@ -134,8 +192,8 @@ QImage BackgroundPicture::visiblePart(const QString& fileName, const QSize& scre
     QImage image(part, header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    std::vector<png_byte> row(size_t(header.width) * 4);
-    if (!readRows(read.png, row.data(), image.bits(), image.bytesPerLine(), part.height(), size_t(part.width()) * 4))
+    std::vector<png_byte> row(header.rowBytes);
+    if (!readRows(read.png, header, row.data(), &image))
         return {};
     return image;
 }

@@ -36,10 +36,6 @@ Systemsetting::Systemsetting(QWidget* parent)
     m_sysinfo = new Systermifno(ui->stackedWidget);
     m_selectnet = new SelectNetDialog(ui->stackedWidget);
     m_wifi = new WifiNetworksetting(ui->stackedWidget);
-    // A dialog class with a parent is a window of its own; as a page it must
-    // be a plain child (adding a page that already is a child of the stack
-    // does not reparent it, which would have cleared the window type).
-    m_wifi->setWindowFlags(Qt::Widget);
 
     ui->stackedWidget->addWidget(m_display);
     ui->stackedWidget->addWidget(m_network);

@@ -32,6 +32,10 @@ WifiNetworksetting::WifiNetworksetting(QWidget* parent)
     , m_statusScript(new ScriptSequence(this))
     , m_scanScript(new ScriptSequence(this))
 {
+    // A dialog class with a parent is a window of its own; this one is a page
+    // of the settings stack, so it becomes a plain child. Done before the form
+    // exists, because the change restyles the widget and all its children.
+    setWindowFlags(Qt::Widget);
     ui->setupUi(this);
 #ifdef LAUNCHER_LITE
     // The reduced build has neither disconnect nor forget.
