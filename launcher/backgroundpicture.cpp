@@ -1,5 +1,6 @@
 #include "backgroundpicture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
@@ -53,6 +54,7 @@ struct Header {
 
 void readPalette(png_structp png, png_infop info, Header* header)
 {
+    // An index beyond the palette reads as opaque black, as libpng expands it.
     std::fill(std::begin(header->palette), std::end(header->palette), qRgb(0, 0, 0));
     png_colorp colours = nullptr;
     int count = 0;
@@ -76,15 +78,16 @@ bool readHeader(png_structp png, png_infop info, Header* header)
     header->height = png_get_image_height(png, info);
     header->interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
     const int colourType = png_get_color_type(png, info);
+    const bool eightBit = png_get_bit_depth(png, info) == 8;
     const bool transparentColour = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     header->alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparentColour;
-    if (png_get_bit_depth(png, info) == 8 && colourType == PNG_COLOR_TYPE_RGB && !transparentColour) {
+    if (eightBit && colourType == PNG_COLOR_TYPE_RGB && !transparentColour) {
         header->layout = Layout::Rgb;
         header->rowBytes = size_t(header->width) * 3;
-    } else if (png_get_bit_depth(png, info) == 8 && colourType == PNG_COLOR_TYPE_RGB_ALPHA) {
+    } else if (eightBit && colourType == PNG_COLOR_TYPE_RGB_ALPHA) {
         header->layout = Layout::Rgba;
         header->rowBytes = size_t(header->width) * 4;
-    } else if (png_get_bit_depth(png, info) == 8 && colourType == PNG_COLOR_TYPE_PALETTE) {
+    } else if (eightBit && colourType == PNG_COLOR_TYPE_PALETTE) {
         header->layout = Layout::Palette;
         header->rowBytes = header->width;
         readPalette(png, info, header);
@@ -148,9 +151,13 @@ QSize partShown(const QSize& picture, const QSize& screen)
     return screen.isEmpty() ? picture : picture.boundedTo(screen);
 }
 
-QImage wholeThenCut(const QString& fileName, const QSize& screen)
+// Other formats and interlaced PNGs, from the bytes already read.
+QImage wholeThenCut(const QByteArray& data, const QSize& screen)
 {
-    QImageReader reader(fileName);
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     const QSize picture = reader.size();
     if (picture.isValid())
         reader.setClipRect(QRect(QPoint(0, 0), partShown(picture, screen)));
@@ -174,7 +181,7 @@ QImage BackgroundPicture::visiblePart(const QString& fileName, const QSize& scre
     const QByteArray data = file.readAll();
     const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
     if (data.size() < 8 || png_sig_cmp(bytes, 0, 8) != 0)
-        return wholeThenCut(fileName, screen);
+        return wholeThenCut(data, screen);
 
     ReadStruct read;
     if (!read.info)
@@ -186,7 +193,7 @@ QImage BackgroundPicture::visiblePart(const QString& fileName, const QSize& scre
         return {};
     // Interlaced rows arrive in passes over the whole picture.
     if (header.interlaced)
-        return wholeThenCut(fileName, screen);
+        return wholeThenCut(data, screen);
 
     const QSize part = partShown(QSize(int(header.width), int(header.height)), screen);
     QImage image(part, header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);

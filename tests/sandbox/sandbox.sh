@@ -23,9 +23,10 @@
 #
 # In the sandbox: /opt, /tmp and /run are empty tmpfs, /etc is an overlay,
 # the rest of the root file system is read-only (but for this project's
-# tree and the starting directory), and recording stand-ins for reboot, poweroff, halt, shutdown, ifconfig and
-# systemctl come first on PATH (and cover the system's own copies). Each
-# stand-in appends "NAME ARGS" to /tmp/sandbox-calls.log.
+# tree and the starting directory), and recording stand-ins for reboot,
+# poweroff, halt, shutdown, ifconfig and systemctl come first on PATH (and
+# cover the system's own copies). Each stand-in appends "NAME ARGS" to
+# /tmp/sandbox-calls.log.
 set -euo pipefail
 
 readonly STATE=/run/sandbox
