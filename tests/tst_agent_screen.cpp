@@ -134,8 +134,10 @@ private slots:
     void firstRequestOnlyCaptures()
     {
         QCOMPARE(request(), QByteArray());
-        lastCapture = QDateTime::currentSecsSinceEpoch();
         QVERIFY(agent->waitForStderr("ScreenBuffer::getScreenAndSave:  true"));
+        // Read once the capture is logged: the image's time stamp is taken when
+        // the capture ends, which on a busy machine can be a second after the answer.
+        lastCapture = QDateTime::currentSecsSinceEpoch();
         QCOMPARE(agent->countStderr("SendScreen::dealTask: buffer no image, wait..."), 1);
         QCOMPARE(agent->countStderr("screen_dev:  /dev/fb0"), 1);
     }
