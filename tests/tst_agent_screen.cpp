@@ -116,9 +116,12 @@ class TestAgentScreen : public QObject
         }
     }
 
+    // Until a tenth of a second into the given second: the agent's time(2)
+    // reads the kernel's coarse clock, which turns a second up to a clock tick
+    // later than the precise clock QDateTime reads.
     static void waitUntilSecond(qint64 second)
     {
-        while (QDateTime::currentSecsSinceEpoch() < second)
+        while (QDateTime::currentMSecsSinceEpoch() < second * 1000 + 100)
             QThread::msleep(20);
     }
 
