@@ -1,9 +1,9 @@
 #include "addressingfields.h"
 
+#include "launchermessagebox.h"
 #include "terminalattribution.h"
 
 #include <QLineEdit>
-#include <QMessageBox>
 
 AddressingFields::AddressingFields(const QList<QLineEdit*>& fields)
     : m_fields(fields)
@@ -50,12 +50,10 @@ bool AddressingFields::confirmSave(const AddressingFile& file)
     TerminalAttribution* texts = TerminalAttribution::getInstance();
     if (file.isStatic) {
         if (const int invalid = file.invalidFieldTextId()) {
-            QMessageBox::information(nullptr, QStringLiteral(" "), texts->getLanguage(invalid),
-                                     QMessageBox::Yes);
+            LauncherMessageBox::information(texts->getLanguage(invalid), QMessageBox::Yes);
             return false;
         }
     }
-    return QMessageBox::information(nullptr, QStringLiteral(" "), texts->getLanguage(48),
-                                    QMessageBox::Yes | QMessageBox::No)
+    return LauncherMessageBox::information(texts->getLanguage(48), QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }

@@ -3,10 +3,9 @@
 
 #include "devicepaths.h"
 #include "displayconfig.h"
+#include "launchermessagebox.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
-
-#include <QMessageBox>
 
 #include <unistd.h>
 
@@ -66,9 +65,8 @@ void Displaysetting::setdisplay_resoulution_fun()
     }
     DisplayConfig::write(mode, ui->comboBox_depth->currentText());
     sync();
-    const QMessageBox::StandardButton answer = QMessageBox::information(
-        nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(47),
-        QMessageBox::Yes);
+    const QMessageBox::StandardButton answer = LauncherMessageBox::information(
+        TerminalAttribution::getInstance()->getLanguage(47), QMessageBox::Yes);
     if (answer == QMessageBox::Yes && mode != m_currentResolution)
         ScriptRunner::execute(QStringLiteral(SETDISPLAYSCRIPT));
 }

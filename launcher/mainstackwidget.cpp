@@ -3,6 +3,7 @@
 
 #include "devicepaths.h"
 #include "interfaceaddresses.h"
+#include "launchermessagebox.h"
 #include "linefile.h"
 #include "litewidgets.h"
 #include "scriptrunner.h"
@@ -15,7 +16,6 @@
 
 #include <QDebug>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdlib>
@@ -191,7 +191,7 @@ void Mainstackwidget::pushbutton_connect_clicked()
         TerminalAttribution* texts = TerminalAttribution::getInstance();
         ui->lineEdit_ipaddr->setStyleSheet(QStringLiteral("border:2px solid red"));
         ui->lineEdit_ipaddr->setPlaceholderText(texts->getLanguage(69));
-        QMessageBox::information(nullptr, QStringLiteral(" "), texts->getLanguage(69), QMessageBox::Yes);
+        LauncherMessageBox::information(texts->getLanguage(69), QMessageBox::Yes);
         return;
     }
     ui->lineEdit_ipaddr->setStyleSheet(transparentField);
@@ -392,7 +392,7 @@ int Mainstackwidget::checknet(bool withMessages)
     const auto pingFailed = [withMessages] {
         if (!firstLine(QStringLiteral(NETCHECKFILE)).contains(QLatin1String("PINGOK"))) {
             if (withMessages)
-                QMessageBox::about(nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(57));
+                LauncherMessageBox::about(TerminalAttribution::getInstance()->getLanguage(57));
             return true;
         }
         return false;
@@ -402,7 +402,7 @@ int Mainstackwidget::checknet(bool withMessages)
         return pingFailed() ? 1 : 0;
     if (net_detect("wlan0") != 0) {
         if (withMessages)
-            QMessageBox::about(nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(58));
+            LauncherMessageBox::about(TerminalAttribution::getInstance()->getLanguage(58));
         return 2;
     }
     ScriptRunner::execute(QStringLiteral(CHECKNETSCRIPT));

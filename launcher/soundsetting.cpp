@@ -2,11 +2,10 @@
 #include "ui_soundsetting.h"
 
 #include "devicepaths.h"
+#include "launchermessagebox.h"
 #include "peripheralconfig.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
-
-#include <QMessageBox>
 
 #include <unistd.h>
 
@@ -105,9 +104,8 @@ void Soundsetting::checkbox_clicked()
 void Soundsetting::pushbutton_save_clicked()
 {
     const PeripheralConfig config = values();
-    const QMessageBox::StandardButton answer = QMessageBox::information(
-        nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(49),
-        QMessageBox::Yes);
+    const QMessageBox::StandardButton answer = LauncherMessageBox::information(
+        TerminalAttribution::getInstance()->getLanguage(49), QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
     config.write();

@@ -4,6 +4,7 @@
 #include "checknet.h"
 #include "devicepaths.h"
 #include "displaysetting.h"
+#include "launchermessagebox.h"
 #include "networkselection.h"
 #include "networksetting.h"
 #include "passwdsetting.h"
@@ -15,7 +16,6 @@
 #include "wifinetworksetting.h"
 
 #include <QDebug>
-#include <QMessageBox>
 
 #include <cstdlib>
 
@@ -178,8 +178,8 @@ void Systemsetting::networkselectdlg_fun()
 // Records the new type after the administrator agreed; false when he did not.
 bool Systemsetting::switchNetworkType(const QString& type)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        nullptr, QStringLiteral("Question"), TerminalAttribution::getInstance()->getLanguage(94),
+    const QMessageBox::StandardButton answer = LauncherMessageBox::question(
+        QStringLiteral("Question"), TerminalAttribution::getInstance()->getLanguage(94),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer == QMessageBox::No)
         return false;

@@ -2,10 +2,9 @@
 #include "ui_systermifno.h"
 
 #include "devicepaths.h"
+#include "launchermessagebox.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
-
-#include <QMessageBox>
 
 Systermifno::Systermifno(QWidget* parent)
     : QWidget(parent)
@@ -38,9 +37,8 @@ void Systermifno::setlanguage()
 
 void Systermifno::pushbutton_recovery_clicked()
 {
-    const QMessageBox::StandardButton answer = QMessageBox::information(
-        nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(51),
-        QMessageBox::Yes);
+    const QMessageBox::StandardButton answer = LauncherMessageBox::information(
+        TerminalAttribution::getInstance()->getLanguage(51), QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
         ScriptRunner::execute(QStringLiteral(RECOVERYFACTORYSCRIPT));
 }

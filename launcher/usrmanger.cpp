@@ -2,12 +2,12 @@
 #include "ui_usrmanger.h"
 
 #include "addressvalidator.h"
+#include "launchermessagebox.h"
 #include "litewidgets.h"
 #include "serverprofile.h"
 #include "terminalattribution.h"
 
 #include <QKeyEvent>
-#include <QMessageBox>
 
 #include <unistd.h>
 
@@ -136,8 +136,7 @@ void Usrmanger::pushbutton_create()
 {
     const QString address = ui->lineEdit_ip->text();
     if (!IsIPaddress(address)) {
-        QMessageBox::information(nullptr, QStringLiteral(" "), TerminalAttribution::getInstance()->getLanguage(69),
-                                 QMessageBox::Yes);
+        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(69), QMessageBox::Yes);
         return;
     }
     QString remember = QStringLiteral("0");
@@ -167,9 +166,8 @@ void Usrmanger::pushbutton_create()
 void Usrmanger::pushbutton_delete()
 {
     const QString address = ui->lineEdit_ip->text();
-    const int answer = QMessageBox::information(nullptr, QStringLiteral(" "),
-                                                TerminalAttribution::getInstance()->getLanguage(50),
-                                                QMessageBox::Yes, QMessageBox::No);
+    const int answer = LauncherMessageBox::information(
+        TerminalAttribution::getInstance()->getLanguage(50), QMessageBox::Yes | QMessageBox::No);
     if (answer == QMessageBox::Yes && !address.isEmpty()) {
         ServerProfile::remove(address);
         tablewdiget_init();

@@ -1,3 +1,4 @@
+#include "launchermessagebox.h"
 #include "launchertest.h"
 #include "terminalattribution.h"
 
@@ -93,6 +94,37 @@ private slots:
         QCOMPARE(answerer.boxes.size(), 1);
         QVERIFY(!QFile::exists(database));
         QVERIFY(QFile::rename(database + ".away", database));
+    }
+
+    // The boxes' buttons read in the UI's language; Escape answers as No or
+    // Cancel, or as the only button.
+    void messageBoxButtonsComeFromTheTable_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<int>("onEscape");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << QStringList{"zh 109"} << int(QMessageBox::Yes);
+        QTest::newRow("yes no") << int(QMessageBox::Yes | QMessageBox::No) << QStringList{"zh 109", "zh 110"}
+                                << int(QMessageBox::No);
+        QTest::newRow("ok cancel") << int(QMessageBox::Ok | QMessageBox::Cancel)
+                                   << QStringList{"zh 108", "zh 118"} << int(QMessageBox::Cancel);
+    }
+
+    void messageBoxButtonsComeFromTheTable()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QStringList, captions);
+        QFETCH(int, onEscape);
+        QVERIFY(Sandbox::writeFile(peripheral, "0\n0\n0\n1\n"));
+        restart();
+        MessageBoxAnswerer answerer;
+        const QMessageBox::StandardButton answer =
+            LauncherMessageBox::information("text", QMessageBox::StandardButtons(buttons));
+        QCOMPARE(int(answer), onEscape);
+        QCOMPARE(answerer.boxes.size(), 1);
+        QStringList shown = answerer.boxes.first().buttons;
+        shown.sort();
+        QCOMPARE(shown, captions);
     }
 
     void databaseWithoutTableGivesEmptyTextsSilently()

@@ -18,14 +18,15 @@ void MessageBoxAnswerer::answerOpenBox()
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
         return;
-    boxes.append({box->windowTitle(), box->text()});
-    QAbstractButton* button = box->button(m_answer);
-    if (!button)
-        button = box->escapeButton();
-    if (button)
+    QStringList captions;
+    for (QAbstractButton* button : box->buttons())
+        captions.append(button->text());
+    boxes.append({box->windowTitle(), box->text(), captions});
+    // An answer the box does not offer is the user's Escape key.
+    if (QAbstractButton* button = box->button(m_answer))
         button->click();
     else
-        box->reject();
+        QTest::keyClick(box, Qt::Key_Escape);
 }
 
 namespace LauncherFixture {

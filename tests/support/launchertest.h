@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 
@@ -38,9 +39,9 @@
     }
 
 // Answers every modal message box that opens while it lives, so that the
-// static QMessageBox calls of the pages never block a test: it records the
-// box's title and text and presses the answer button (or the box's escape
-// button when the answer is not among its buttons).
+// message boxes of the pages never block a test: it records the box's title,
+// text and button captions and presses the answer button, or Escape when the
+// box does not offer that answer.
 class MessageBoxAnswerer : public QObject
 {
 public:
@@ -48,6 +49,7 @@ public:
     {
         QString title;
         QString text;
+        QStringList buttons; // captions, in the box's order
     };
 
     // intervalMs: how often it looks; a slow answerer stands behind a quick
@@ -67,7 +69,7 @@ private:
 namespace LauncherFixture {
 // A text table in which text id n reads "zh n" in Chinese and "en n" in
 // English, for ids 1 to count.
-bool writeLanguageDb(int count = 121);
+bool writeLanguageDb(int count = 123);
 // That text table, and the peripheral file choosing English or Chinese.
 bool installTexts(bool english = true);
 // Profiles, mode file ("wired"), ping result ("PINGOK"), a disconnected

@@ -58,6 +58,14 @@ int Sandbox::sandbox(const QStringList& arguments, QByteArray* output)
     return run(script(), arguments, output);
 }
 
+bool Sandbox::setReadOnly(const QString& dir, bool readOnly)
+{
+    if (!readOnly)
+        return run(QStringLiteral("umount"), {dir}) == 0;
+    return run(QStringLiteral("mount"), {QStringLiteral("--bind"), dir, dir}) == 0
+           && run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), dir}) == 0;
+}
+
 bool Sandbox::writeFile(const QString& path, const QByteArray& bytes, bool executable)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

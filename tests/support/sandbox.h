@@ -37,6 +37,9 @@ public:
     // Writes a whole file, creating its directories.
     static bool writeFile(const QString& path, const QByteArray& bytes, bool executable = false);
     static QByteArray readFile(const QString& path);
+    // Makes the directory read-only (a read-only bind mount over itself), as
+    // a full or read-only disk looks to a writer; false undoes it.
+    static bool setReadOnly(const QString& dir, bool readOnly);
 
     // A fake device script that records each call's arguments and prints
     // output. Its calls are read back with recordedCalls(path).

@@ -36,7 +36,7 @@ QByteArray copyInto(const QString& from, const QString& to)
 
 void reset()
 {
-    QVERIFY(LauncherFixture::writeLanguageDb(121));
+    QVERIFY(LauncherFixture::writeLanguageDb(123));
     LauncherFixture::resetTree();
     for (const char* dir : {"network", "display", "peripheral", "passwd"})
         QDir(configs + QLatin1String(dir)).removeRecursively();
