@@ -15,6 +15,7 @@
 #endif
 
 #include <QDebug>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -80,6 +81,9 @@ Mainstackwidget::Mainstackwidget(QWidget* parent)
     connect(ui->pushButton_connect, &QPushButton::clicked, this, &Mainstackwidget::pushbutton_connect_clicked);
     connect(ui->pushButton_powoff, &QPushButton::clicked, this, &Mainstackwidget::pushbutton_poweroff_clicked);
     connect(ui->pushButton_reboot, &QPushButton::clicked, this, &Mainstackwidget::pushbutton_reboot_clicked);
+#ifndef LAUNCHER_LITE
+    connect(ui->lineEdit_passwd, &QLineEdit::textEdited, this, [this] { m_passwordLoaded = false; });
+#endif
     setlanguage();
 
     m_addressTimer = new QTimer(this);
@@ -164,8 +168,13 @@ void Mainstackwidget::update_usrinfodata()
 #ifdef LAUNCHER_LITE
     ui->lineEdit_passwd->setText(lines[ServerProfile::Passwd]);
 #else
+    // A typed password stays for the next profile chosen; one loaded from a
+    // profile never goes with the user to another server.
     if (lines[ServerProfile::Remember] == QLatin1String("1"))
         ui->lineEdit_passwd->setText(lines[ServerProfile::Passwd]);
+    else if (m_passwordLoaded)
+        ui->lineEdit_passwd->clear();
+    m_passwordLoaded = lines[ServerProfile::Remember] == QLatin1String("1");
 #endif
     ui->lineEdit_port->setText(lines[ServerProfile::Port]);
     ui->lineEdit_domain->setText(lines[ServerProfile::Domain]);
@@ -185,10 +194,10 @@ void Mainstackwidget::update_usrinfodata()
 void Mainstackwidget::pushbutton_connect_clicked()
 {
     const QString address = ui->lineEdit_ipaddr->text();
-    // An address is also a file name; one that would leave the profile
-    // directory is refused like any invalid address.
-    if (!address.isEmpty() && !ServerProfile::isValidName(address)) {
-        TerminalAttribution* texts = TerminalAttribution::getInstance();
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+    // An address is also a file name; an empty one, or one that would leave
+    // the profile directory, is refused like any invalid address.
+    if (!ServerProfile::isValidName(address)) {
         ui->lineEdit_ipaddr->setStyleSheet(QStringLiteral("border:2px solid red"));
         ui->lineEdit_ipaddr->setPlaceholderText(texts->getLanguage(69));
         LauncherMessageBox::information(texts->getLanguage(69), QMessageBox::Yes);
@@ -207,9 +216,11 @@ void Mainstackwidget::pushbutton_connect_clicked()
 #ifndef LAUNCHER_LITE
     lines << QString::number(ui->comboBox_selectRDP->currentIndex()) << ui->spinBox->text();
 #endif
-    if (!address.isEmpty()) {
-        ServerProfile::write(lines);
-        ServerProfile::copyToConnectFile(address);
+    // The session script reads the current-connection file: unless it now
+    // holds this profile, the session would go to the last server.
+    if (!ServerProfile::write(lines) || !ServerProfile::copyToConnectFile(address)) {
+        LauncherMessageBox::information(texts->getLanguage(122), QMessageBox::Yes);
+        return;
     }
     ::sync();
     combox_init();
@@ -389,15 +400,23 @@ int Mainstackwidget::checknet_fun()
 
 int Mainstackwidget::checknet(bool withMessages)
 {
-    const auto pingFailed = [withMessages] {
-        if (!firstLine(QStringLiteral(NETCHECKFILE)).contains(QLatin1String("PINGOK"))) {
+    // A result left by an earlier check must not pass for this one: a
+    // missing or failing script writes none.
+    bool stale = false;
+    const auto runCheck = [&stale] {
+        const QString result = QStringLiteral(NETCHECKFILE);
+        stale = !QFile::remove(result) && QFile::exists(result);
+        ScriptRunner::execute(QStringLiteral(CHECKNETSCRIPT));
+    };
+    const auto pingFailed = [withMessages, &stale] {
+        if (stale || !firstLine(QStringLiteral(NETCHECKFILE)).contains(QLatin1String("PINGOK"))) {
             if (withMessages)
                 LauncherMessageBox::about(TerminalAttribution::getInstance()->getLanguage(57));
             return true;
         }
         return false;
     };
-    ScriptRunner::execute(QStringLiteral(CHECKNETSCRIPT));
+    runCheck();
     if (net_detect("eth0") == 0)
         return pingFailed() ? 1 : 0;
     if (net_detect("wlan0") != 0) {
@@ -405,7 +424,7 @@ int Mainstackwidget::checknet(bool withMessages)
             LauncherMessageBox::about(TerminalAttribution::getInstance()->getLanguage(58));
         return 2;
     }
-    ScriptRunner::execute(QStringLiteral(CHECKNETSCRIPT));
+    runCheck();
     return pingFailed() ? 1 : 0;
 }
 

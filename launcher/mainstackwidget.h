@@ -86,6 +86,8 @@ private:
     QTimer* m_autologinTimer = nullptr;
 #else
     int m_countdownSeconds = 0;
+    // The password field holds a password loaded from a profile, not typed.
+    bool m_passwordLoaded = false;
     QString m_networkMode;
 #endif
     QString m_localAddress;

@@ -3,6 +3,7 @@
 
 #include "terminalattribution.h"
 
+#include <QKeyEvent>
 #include <QTimer>
 
 mymessagebox::mymessagebox(QWidget* parent)
@@ -41,6 +42,28 @@ void mymessagebox::setlanguage()
 void mymessagebox::showTime()
 {
     ui->label_text->setText(QStringLiteral("%1 %2").arg(time).arg(TerminalAttribution::getInstance()->getLanguage(120)));
+}
+
+// While the box counts down, typing must not change the profile under it
+// that the automatic connection is about to save and use.
+void mymessagebox::showEvent(QShowEvent* event)
+{
+    grabKeyboard();
+    QWidget::showEvent(event);
+}
+
+void mymessagebox::hideEvent(QHideEvent* event)
+{
+    releaseKeyboard();
+    QWidget::hideEvent(event);
+}
+
+void mymessagebox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && ui->pushButton_cancle->isEnabled())
+        on_pushButton_cancle_clicked();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void mymessagebox::on_pushButton_cancle_clicked()

@@ -26,6 +26,11 @@ signals:
     // 1: the countdown reached zero; 0: cancelled.
     void messagebox_closed_signal(int result);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private slots:
     void on_pushButton_cancle_clicked();
     void timer_timeout_slot();

@@ -116,7 +116,8 @@ private slots:
         QCOMPARE(m_page->findChild<QSpinBox*>("spinBox")->value(), seconds);
     }
 
-    // Line 6 "1" shows the password; otherwise the field keeps what it had.
+    // Line 6 "1" shows the password; otherwise the field keeps a typed
+    // password but not one loaded from another profile.
     // Only a "0" unchecks the boxes, so an empty line 7 reads as on.
     void rememberAndAutomaticLinesAreReadThePageWay()
     {
@@ -128,12 +129,18 @@ private slots:
         QVERIFY(check("checkBox_autoconnect")->isChecked());
         QCOMPARE(autoconnection_g, QString());
 
-        edit("lineEdit_passwd")->setText("typed");
+        edit("lineEdit_passwd")->clear();
+        QTest::keyClicks(edit("lineEdit_passwd"), "typed");
         combo()->setCurrentIndex(1);
         QCOMPARE(edit("lineEdit_passwd")->text(), QString("typed"));
         QVERIFY(!check("checkBox")->isChecked());
         QVERIFY(!check("checkBox_autoconnect")->isChecked());
         QCOMPARE(autoconnection_g, QString("0"));
+
+        combo()->setCurrentIndex(0);
+        QCOMPARE(edit("lineEdit_passwd")->text(), QString("secret"));
+        combo()->setCurrentIndex(1);
+        QCOMPARE(edit("lineEdit_passwd")->text(), QString());
     }
 
     void missingProfileShowsTheNameAsAddress()
@@ -225,14 +232,63 @@ private slots:
         QVERIFY(QFile::exists("/tmp/connect.seen"));
     }
 
-    void emptyAddressStillStartsTheSession()
+    // Nothing is checked or started unless the current-connection file now
+    // holds the profile shown; the fields keep what the user typed.
+    void connectWithoutTheProfileInPlaceStartsNothing_data()
     {
-        QVERIFY(Sandbox::writeFile(connectFile, "10.0.0.50\n"));
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("connectFileIsDirectory");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty address") << "" << false << false << "en 69";
+        QTest::newRow("full or read-only disk") << "10.0.0.7" << true << false << "en 122";
+        QTest::newRow("current connection not writable") << "10.0.0.7" << false << true << "en 122";
+    }
+
+    void connectWithoutTheProfileInPlaceStartsNothing()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, connectFileIsDirectory);
+        QFETCH(QString, message);
+        QVERIFY(connectFileIsDirectory ? QDir().mkpath(connectFile) : Sandbox::writeFile(connectFile, "10.0.0.50\n"));
         create();
-        fill("", "u", "p", "3389", "");
+        fill(address, "u", "p", "3389", "");
+        const QByteArray before = Sandbox::readFile(connectFile);
+        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, true));
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
         button("pushButton_connect")->click();
-        QCOMPARE(QDir(profiles).entryList(QDir::Files), QStringList({"connectfile"}));
-        QCOMPARE(Sandbox::readFile("/tmp/connect.seen"), QByteArray("10.0.0.50\n\n"));
+        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, false));
+        QCOMPARE(answerer.boxes.size(), 1);
+        QCOMPARE(answerer.boxes.first().text, message);
+        QCOMPARE(Sandbox::readFile(connectFile), before);
+        QCOMPARE(calls("checknet.sh"), 0);
+        QVERIFY(!QFile::exists("/tmp/connect.seen"));
+        QCOMPARE(edit("lineEdit_ipaddr")->text(), address);
+    }
+
+    // A result left by an earlier check never passes for this one.
+    void checkWithoutAFreshResultFails_data()
+    {
+        QTest::addColumn<QByteArray>("check");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("script missing") << QByteArray() << false;
+        QTest::newRow("script fails") << QByteArray("exit 1") << false;
+        QTest::newRow("result not writable") << QByteArray("echo PINGOK > " + netcheckFile.toUtf8()) << true;
+    }
+
+    void checkWithoutAFreshResultFails()
+    {
+        QFETCH(QByteArray, check);
+        QFETCH(bool, readOnly);
+        QFile::remove(script("checknet.sh"));
+        QVERIFY(check.isNull() || Sandbox::writeFile(script("checknet.sh"), "#!/bin/sh\n" + check + "\n", true));
+        QCOMPARE(Sandbox::readFile(netcheckFile), QByteArray("PINGOK\n"));
+        create();
+        QVERIFY(!readOnly || Sandbox::setReadOnly(QFileInfo(netcheckFile).path(), true));
+        const int result = m_page->checknet_fun_wan_delay();
+        QVERIFY(!readOnly || Sandbox::setReadOnly(QFileInfo(netcheckFile).path(), false));
+        QCOMPARE(result, 1);
     }
 
     void powerButtonsRunTheirScripts()
@@ -362,6 +418,23 @@ private slots:
         QTest::qWait(3500);
         QVERIFY(!box());
         QVERIFY(!QFile::exists("/tmp/connect.seen"));
+    }
+
+    // Typing goes to the countdown box, not into the profile that the
+    // automatic connection saves and uses; Escape cancels like its button.
+    void countdownTakesTheKeyboard()
+    {
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.1", {"10.0.0.1", "u", "p", "3389", "", "1", "1", "0", "3"}));
+        QVERIFY(Sandbox::writeFile(autologinFile, "1\n"));
+        create();
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_page));
+        QVERIFY(box());
+        QTest::keyClick(m_page->windowHandle(), '9');
+        QCOMPARE(edit("lineEdit_ipaddr")->text(), QString("10.0.0.1"));
+        QTest::keyClick(m_page->windowHandle(), Qt::Key_Escape);
+        QVERIFY(!box());
+        QVERIFY(!m_page->findChild<QFrame*>("frame_cover")->isVisible());
     }
 
     void wiredIndicator()

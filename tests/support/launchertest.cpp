@@ -71,10 +71,14 @@ void resetTree()
     Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/network/Networkselection"), "wired\n");
     QDir().mkpath(QStringLiteral("/opt/zoderer/configs/network/wificonfigs"));
     Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/network/netcheck"), "PINGOK\n");
-    for (const char* name : {"connect.sh", "poweroff.sh", "reboot.sh", "resetdisplay.sh", "checknet.sh",
+    for (const char* name : {"connect.sh", "poweroff.sh", "reboot.sh", "resetdisplay.sh",
                              "setwifis/ifconfig_eth0_down.sh", "setwifis/ifconfig_eth0_up.sh",
                              "setwifis/armbox_init.sh", "setwifis/check_wifi_status.sh"})
         Sandbox::writeRecordingScript(scriptPath(name));
+    // The launcher removes the ping result before each check; the check writes a fresh one.
+    FakeScript check;
+    check.commands = "echo PINGOK > /opt/zoderer/configs/network/netcheck";
+    Sandbox::writeRecordingScript(scriptPath("checknet.sh"), check);
     // The Wi-Fi page's status tick ends the launcher without this file.
     Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/network/wificonfigs/check_wifi_status.txt"),
                        "Selected interface 'wlan0'\nwpa_state=DISCONNECTED\n");

@@ -73,8 +73,8 @@ bool writeLanguageDb(int count = 123);
 // That text table, and the peripheral file choosing English or Chinese.
 bool installTexts(bool english = true);
 // Profiles, mode file ("wired"), ping result ("PINGOK"), a disconnected
-// Wi-Fi status and recording stand-ins for every login script; removes
-// what earlier cases left.
+// Wi-Fi status and recording stand-ins for every login script (the network
+// check writes "PINGOK" again); removes what earlier cases left.
 void resetTree();
 // Writes a profile from its lines.
 bool writeProfile(const QString& name, const QStringList& lines);
