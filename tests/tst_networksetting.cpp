@@ -96,6 +96,8 @@ private slots:
         QTest::addColumn<int>("textId");
         QTest::newRow("address 300")
             << QStringList{"192.168.1.300", "255.255.255.0", "192.168.1.1", "", ""} << 69;
+        QTest::newRow("non-contiguous mask")
+            << QStringList{"192.168.1.3", "255.0.255.0", "192.168.1.1", "", ""} << 70;
         QTest::newRow("DNS 2 only, bad")
             << QStringList{"192.168.1.3", "255.0.0.0", "192.168.1.1", "", "1.1.1"} << 73;
     }
@@ -122,13 +124,13 @@ private slots:
     {
         Networksetting page(nullptr);
         page.show();
-        type(&page, {"192.168.1.3", "255.0.255.0", "192.168.1.1", "", ""});
+        type(&page, {"192.168.1.3", "255.255.0.0", "192.168.1.1", "", ""});
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         save(&page);
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.at(0).text, text(48));
         QCOMPARE(Sandbox::readFile(netconfig),
-                 QByteArray("static\n192.168.1.3\n255.0.255.0\n192.168.1.1\n\n\n"));
+                 QByteArray("static\n192.168.1.3\n255.255.0.0\n192.168.1.1\n\n\n"));
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("ifconfig_wlan0_down.sh")).size(), 1);
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("setnetwork.sh")).size(), 1);
     }
