@@ -2,10 +2,12 @@
 #include "networksetting.h"
 #include "settingsfixture.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 using namespace SettingsFixture;
 
@@ -148,15 +150,39 @@ private slots:
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("setnetwork.sh")).size(), 1);
     }
 
-    void answeringNoWritesAndRunsNothing()
+    void nothingIsAppliedUnlessWritten_data()
     {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QList<int>>("textIds");
+        QTest::newRow("No") << QMessageBox::No << false << QList<int>{48};
+        QTest::newRow("read-only disk") << QMessageBox::Yes << true << QList<int>{48, 122};
+    }
+
+    void nothingIsAppliedUnlessWritten()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, readOnly);
+        QFETCH(QList<int>, textIds);
         QVERIFY(Sandbox::writeFile(netconfig, staticFile));
+        const QString dir = QFileInfo(netconfig).path();
+        if (readOnly)
+            QVERIFY(Sandbox::setReadOnly(dir, true));
+        const auto writable = qScopeGuard([&] {
+            if (readOnly)
+                Sandbox::setReadOnly(dir, false);
+        });
         Networksetting page(nullptr);
         page.show();
         type(&page, {"10.9.9.9", "255.0.0.0", "10.9.9.1", "", ""});
-        MessageBoxAnswerer answerer(QMessageBox::No);
+        MessageBoxAnswerer answerer(answer);
         save(&page);
-        QCOMPARE(answerer.boxes.size(), 1);
+        QStringList shown, expected;
+        for (const MessageBoxAnswerer::Box& box : answerer.boxes)
+            shown << box.text;
+        for (int id : textIds)
+            expected << text(id);
+        QCOMPARE(shown, expected);
         QCOMPARE(Sandbox::readFile(netconfig), staticFile);
         QTest::qWait(200);
         QVERIFY(scriptOrder().isEmpty());
