@@ -298,9 +298,12 @@ private slots:
     {
         QCOMPARE(PeripheralConfig::volumeFromSlider(99), 62);
         QCOMPARE(PeripheralConfig::volumeFromSlider(80), 50);
-        QCOMPARE(PeripheralConfig::volumeFromSlider(0), 0);
-        QCOMPARE(PeripheralConfig::sliderFromVolume(62), 98);
-        QCOMPARE(PeripheralConfig::sliderFromVolume(50), 79);
+        // Every volume comes back from the slider position that shows it.
+        for (int volume = 0; volume <= 63; ++volume) {
+            const int position = PeripheralConfig::sliderFromVolume(volume);
+            QVERIFY(position >= 0 && position <= 100);
+            QCOMPARE(PeripheralConfig::volumeFromSlider(position), volume);
+        }
     }
 
     void peripheralFile()
