@@ -21,7 +21,15 @@ bool AddressValidator::isIPaddress(const QString& text)
 
 bool AddressValidator::isNetMask(const QString& text)
 {
-    return isDottedQuad(text);
+    if (!isDottedQuad(text))
+        return false;
+    quint32 mask = 0;
+    for (const QString& group : text.split(QLatin1Char('.')))
+        mask = mask << 8 | group.toUInt();
+    // The host part, inverted, is a run of low one bits: adding one carries
+    // through all of it.
+    const quint32 host = ~mask;
+    return (host & (host + 1)) == 0;
 }
 
 bool AddressValidator::isDnsaddress(const QString& text)

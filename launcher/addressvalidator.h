@@ -4,8 +4,8 @@
 
 // The IPv4 checks of the network pages and the profile manager: four
 // dot-separated decimal groups of one to three digits, each 0-255, with
-// nothing before or after. Netmasks are checked the same way; a mask need
-// not be a contiguous run of one bits.
+// nothing before or after. A netmask must also be a run of one bits followed
+// by zero bits only.
 class AddressValidator
 {
 public:

@@ -4,6 +4,7 @@
 #include "addressingfile.h"
 #include "addressvalidator.h"
 #include "devicepaths.h"
+#include "launchermessagebox.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
 
@@ -130,7 +131,11 @@ void Networksetting::pushbutton_saveclicked()
     const AddressingFile file = m_fields.values(ui->radioButton_staticip->isChecked());
     if (!AddressingFields::confirmSave(file))
         return;
-    file.write(QStringLiteral(NETCONFIGFILE));
+    if (!file.write(QStringLiteral(NETCONFIGFILE))) {
+        // The scripts would apply the old file.
+        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        return;
+    }
     sync();
 #ifndef LAUNCHER_LITE
     ScriptRunner::startDetached(QStringLiteral(IFCONFIGWLAN0DOWNSCRIPT));

@@ -34,17 +34,12 @@ Soundsetting::~Soundsetting()
 
 void Soundsetting::init_show()
 {
-    const PeripheralConfig config = PeripheralConfig::read();
-    if (config.mute) {
-        ui->horizontalSlider->setValue(0);
-        ui->checkBox_mute->setChecked(true);
-        ui->horizontalSlider->setEnabled(false);
-    } else {
-        ui->checkBox_mute->setChecked(false);
-        // A page filled muted before must not keep the slider locked.
-        ui->horizontalSlider->setEnabled(true);
-        ui->horizontalSlider->setValue(PeripheralConfig::sliderFromVolume(config.volume));
-    }
+    fill(PeripheralConfig::read());
+}
+
+void Soundsetting::fill(const PeripheralConfig& config)
+{
+    setMuted(config.mute, config.mute ? 0 : PeripheralConfig::sliderFromVolume(config.volume));
     ui->checkBox_allowusb->setChecked(config.usbDisk);
     if (config.soundCard.contains(QLatin1String("HDMI")))
         ui->radioButton_hdmi->setChecked(true);
@@ -52,6 +47,15 @@ void Soundsetting::init_show()
         ui->radioButton_vga->setChecked(true);
     ui->comboBox_language->setCurrentIndex(config.language);
     ui->comboBox_keyboard->setCurrentIndex(config.keyboard);
+    m_stored = config;
+    m_storedPosition = ui->horizontalSlider->value();
+}
+
+void Soundsetting::setMuted(bool mute, int position)
+{
+    ui->checkBox_mute->setChecked(mute);
+    ui->horizontalSlider->setEnabled(!mute);
+    ui->horizontalSlider->setValue(position);
 }
 
 #ifndef LAUNCHER_LITE
@@ -77,12 +81,16 @@ void Soundsetting::setlanguage()
 
 PeripheralConfig Soundsetting::values() const
 {
-    PeripheralConfig config;
-    config.volume = PeripheralConfig::volumeFromSlider(ui->horizontalSlider->value());
+    PeripheralConfig config = m_stored;
+    if (ui->horizontalSlider->value() != m_storedPosition)
+        config.volume = PeripheralConfig::volumeFromSlider(ui->horizontalSlider->value());
     config.mute = ui->checkBox_mute->isChecked();
     config.usbDisk = ui->checkBox_allowusb->isChecked();
-    config.language = ui->comboBox_language->currentIndex();
-    config.keyboard = ui->comboBox_keyboard->currentIndex();
+    // A stored index the list does not hold selects nothing; it stays.
+    if (ui->comboBox_language->currentIndex() >= 0)
+        config.language = ui->comboBox_language->currentIndex();
+    if (ui->comboBox_keyboard->currentIndex() >= 0)
+        config.keyboard = ui->comboBox_keyboard->currentIndex();
     if (ui->radioButton_hdmi->isChecked())
         config.soundCard = QStringLiteral("HDMI");
     else if (ui->radioButton_vga->isChecked())
@@ -90,25 +98,37 @@ PeripheralConfig Soundsetting::values() const
     return config;
 }
 
+bool Soundsetting::store(const PeripheralConfig& config)
+{
+    if (!config.write()) {
+        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        return false;
+    }
+    sync();
+    m_stored = config;
+    m_storedPosition = ui->horizontalSlider->value();
+    return true;
+}
+
 void Soundsetting::checkbox_clicked()
 {
     const bool mute = ui->checkBox_mute->isChecked();
-    ui->horizontalSlider->setEnabled(!mute);
-    ui->horizontalSlider->setValue(mute ? 0 : 80);
-    PeripheralConfig config = values();
-    config.soundCard.clear();
-    config.write();
-    sync();
+    const int position = ui->horizontalSlider->value();
+    setMuted(mute, mute ? 0 : 80);
+    // Only the volume and the mute flag change; the rest waits for the save.
+    PeripheralConfig config = m_stored;
+    config.volume = PeripheralConfig::volumeFromSlider(ui->horizontalSlider->value());
+    config.mute = mute;
+    if (!store(config))
+        setMuted(!mute, position);
 }
 
 void Soundsetting::pushbutton_save_clicked()
 {
     const PeripheralConfig config = values();
     const QMessageBox::StandardButton answer = LauncherMessageBox::information(
-        TerminalAttribution::getInstance()->getLanguage(49), QMessageBox::Yes);
-    if (answer != QMessageBox::Yes)
+        TerminalAttribution::getInstance()->getLanguage(49), QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes || !store(config))
         return;
-    config.write();
-    sync();
     ScriptRunner::execute(QStringLiteral(SETPERIPHERALSCRIPT));
 }

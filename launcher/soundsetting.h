@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "peripheralconfig.h"
 
-class PeripheralConfig;
+#include <QWidget>
 
 namespace Ui {
 class Soundsetting;
@@ -31,7 +31,15 @@ public slots:
     void pushbutton_save_clicked();
 
 private:
+    void fill(const PeripheralConfig& config);
+    void setMuted(bool mute, int position);
     PeripheralConfig values() const;
+    // Writes and flushes the file, or says that it could not; false then.
+    bool store(const PeripheralConfig& config);
 
     Ui::Soundsetting* ui;
+    // What the file holds and the slider position shown for it, so that a
+    // value nobody changed is written back as it was.
+    PeripheralConfig m_stored;
+    int m_storedPosition = 0;
 };

@@ -8,11 +8,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTextEdit>
 
@@ -150,7 +152,7 @@ private slots:
         Soundsetting page(nullptr);
         page.show();
         QSlider* slider = child<QSlider>(&page, "horizontalSlider");
-        QCOMPARE(slider->value(), 98);
+        QCOMPARE(slider->value(), 99);
         QVERIFY(child<QCheckBox>(&page, "checkBox_allowusb")->isChecked());
         QVERIFY(child<QRadioButton>(&page, "radioButton_hdmi")->isChecked());
         QCOMPARE(child<QComboBox>(&page, "comboBox_language")->currentText(), text(46));
@@ -158,14 +160,75 @@ private slots:
         QCOMPARE(child<QComboBox>(&page, "comboBox_keyboard")->count(), 9);
         QCOMPARE(child<QLabel>(&page, "label_soundcard")->text(), text(107));
 
-        slider->setValue(99);
+        slider->setValue(100);
         click(&page, "radioButton_vga");
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         click(&page, "pushButton_save");
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.at(0).text, text(49));
-        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("62\nnone\ndisk\n1\n3\nVGA\n"));
+        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("63\nnone\ndisk\n1\n3\nVGA\n"));
         QCOMPARE(Sandbox::recordedCalls(loginScript("setperipheral.sh")).size(), 1);
+    }
+
+    // Values the page shows differently or not at all are written back as read.
+    void soundSavedUntouchedKeepsTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("62") << QByteArray("62\nnone\ndisk\n1\n3\nHDMI\n");
+        QTest::newRow("63") << QByteArray("63\nnone\nnone\n0\n0\nVGA\n");
+        QTest::newRow("muted at 40") << QByteArray("40\nmute\nnone\n0\n0\nVGA\n");
+        QTest::newRow("indexes off the lists") << QByteArray("40\nnone\nnone\n2\n9\nVGA\n");
+    }
+
+    void soundSavedUntouchedKeepsTheFile()
+    {
+        QFETCH(QByteArray, stored);
+        QVERIFY(Sandbox::writeFile(peripheral, stored));
+        Soundsetting page(nullptr);
+        page.show();
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        click(&page, "pushButton_save");
+        QCOMPARE(Sandbox::readFile(peripheral), stored);
+        QCOMPARE(Sandbox::recordedCalls(loginScript("setperipheral.sh")).size(), 1);
+    }
+
+    void soundSaveNeedsYesAndAWrite_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QList<int>>("textIds");
+        QTest::newRow("No") << QMessageBox::No << false << QList<int>{49};
+        QTest::newRow("Escape") << QMessageBox::Cancel << false << QList<int>{49};
+        QTest::newRow("read-only disk") << QMessageBox::Yes << true << QList<int>{49, 122};
+    }
+
+    void soundSaveNeedsYesAndAWrite()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, readOnly);
+        QFETCH(QList<int>, textIds);
+        const QByteArray stored = "40\nnone\nnone\n0\n2\nHDMI\n";
+        QVERIFY(Sandbox::writeFile(peripheral, stored));
+        const QString dir = QFileInfo(peripheral).path();
+        if (readOnly)
+            QVERIFY(Sandbox::setReadOnly(dir, true));
+        const auto writable = qScopeGuard([&] {
+            if (readOnly)
+                Sandbox::setReadOnly(dir, false);
+        });
+        Soundsetting page(nullptr);
+        page.show();
+        click(&page, "checkBox_allowusb");
+        MessageBoxAnswerer answerer(answer);
+        click(&page, "pushButton_save");
+        QStringList shown, expected;
+        for (const MessageBoxAnswerer::Box& box : answerer.boxes)
+            shown << box.text;
+        for (int id : textIds)
+            expected << text(id);
+        QCOMPARE(shown, expected);
+        QCOMPARE(Sandbox::readFile(peripheral), stored);
+        QVERIFY(Sandbox::recordedCalls(loginScript("setperipheral.sh")).isEmpty());
     }
 
     void muteStoresAtOnce()
@@ -178,18 +241,26 @@ private slots:
         click(&page, "checkBox_mute");
         QVERIFY(!slider->isEnabled());
         QCOMPARE(slider->value(), 0);
-        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("0\nmute\nnone\n0\n2\n\n"));
+        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("0\nmute\nnone\n0\n2\nHDMI\n"));
 
         click(&page, "checkBox_mute");
         QVERIFY(slider->isEnabled());
         QCOMPARE(slider->value(), 80);
-        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("50\nnone\nnone\n0\n2\n\n"));
+        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("50\nnone\nnone\n0\n2\nHDMI\n"));
         QVERIFY(answerer.boxes.isEmpty());
         QVERIFY(Sandbox::recordedCalls(loginScript("setperipheral.sh")).isEmpty());
 
-        // The emptied sound card line reads back as VGA.
-        page.show();
-        QVERIFY(child<QRadioButton>(&page, "radioButton_vga")->isChecked());
+        // A mute that cannot be stored is reported and undone.
+        const QString dir = QFileInfo(peripheral).path();
+        QVERIFY(Sandbox::setReadOnly(dir, true));
+        const auto writable = qScopeGuard([&] { Sandbox::setReadOnly(dir, false); });
+        click(&page, "checkBox_mute");
+        QCOMPARE(answerer.boxes.size(), 1);
+        QCOMPARE(answerer.boxes.at(0).text, text(122));
+        QVERIFY(!child<QCheckBox>(&page, "checkBox_mute")->isChecked());
+        QVERIFY(slider->isEnabled());
+        QCOMPARE(slider->value(), 80);
+        QCOMPARE(Sandbox::readFile(peripheral), QByteArray("50\nnone\nnone\n0\n2\nHDMI\n"));
     }
 
     void muteIsFoundAnywhereInLineTwo()
@@ -205,7 +276,7 @@ private slots:
         QVERIFY(Sandbox::writeFile(peripheral, "40\nnone\nnone\n0\n0\n\n"));
         page.show();
         QVERIFY(slider->isEnabled());
-        QCOMPARE(slider->value(), 63);
+        QCOMPARE(slider->value(), 64);
     }
 
     void addPasswordRefusals()

@@ -2,10 +2,12 @@
 #include "networksetting.h"
 #include "settingsfixture.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 using namespace SettingsFixture;
 
@@ -96,6 +98,8 @@ private slots:
         QTest::addColumn<int>("textId");
         QTest::newRow("address 300")
             << QStringList{"192.168.1.300", "255.255.255.0", "192.168.1.1", "", ""} << 69;
+        QTest::newRow("non-contiguous mask")
+            << QStringList{"192.168.1.3", "255.0.255.0", "192.168.1.1", "", ""} << 70;
         QTest::newRow("DNS 2 only, bad")
             << QStringList{"192.168.1.3", "255.0.0.0", "192.168.1.1", "", "1.1.1"} << 73;
     }
@@ -122,13 +126,13 @@ private slots:
     {
         Networksetting page(nullptr);
         page.show();
-        type(&page, {"192.168.1.3", "255.0.255.0", "192.168.1.1", "", ""});
+        type(&page, {"192.168.1.3", "255.255.0.0", "192.168.1.1", "", ""});
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         save(&page);
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.at(0).text, text(48));
         QCOMPARE(Sandbox::readFile(netconfig),
-                 QByteArray("static\n192.168.1.3\n255.0.255.0\n192.168.1.1\n\n\n"));
+                 QByteArray("static\n192.168.1.3\n255.255.0.0\n192.168.1.1\n\n\n"));
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("ifconfig_wlan0_down.sh")).size(), 1);
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("setnetwork.sh")).size(), 1);
     }
@@ -146,15 +150,39 @@ private slots:
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("setnetwork.sh")).size(), 1);
     }
 
-    void answeringNoWritesAndRunsNothing()
+    void nothingIsAppliedUnlessWritten_data()
     {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QList<int>>("textIds");
+        QTest::newRow("No") << QMessageBox::No << false << QList<int>{48};
+        QTest::newRow("read-only disk") << QMessageBox::Yes << true << QList<int>{48, 122};
+    }
+
+    void nothingIsAppliedUnlessWritten()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, readOnly);
+        QFETCH(QList<int>, textIds);
         QVERIFY(Sandbox::writeFile(netconfig, staticFile));
+        const QString dir = QFileInfo(netconfig).path();
+        if (readOnly)
+            QVERIFY(Sandbox::setReadOnly(dir, true));
+        const auto writable = qScopeGuard([&] {
+            if (readOnly)
+                Sandbox::setReadOnly(dir, false);
+        });
         Networksetting page(nullptr);
         page.show();
         type(&page, {"10.9.9.9", "255.0.0.0", "10.9.9.1", "", ""});
-        MessageBoxAnswerer answerer(QMessageBox::No);
+        MessageBoxAnswerer answerer(answer);
         save(&page);
-        QCOMPARE(answerer.boxes.size(), 1);
+        QStringList shown, expected;
+        for (const MessageBoxAnswerer::Box& box : answerer.boxes)
+            shown << box.text;
+        for (int id : textIds)
+            expected << text(id);
+        QCOMPARE(shown, expected);
         QCOMPARE(Sandbox::readFile(netconfig), staticFile);
         QTest::qWait(200);
         QVERIFY(scriptOrder().isEmpty());

@@ -36,31 +36,36 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("plain") << "192.168.1.20" << true;
-        QTest::newRow("zeros") << "0.0.0.0" << true;
-        QTest::newRow("top") << "255.255.255.255" << true;
-        QTest::newRow("leading zeros") << "010.00.1.001" << true;
-        QTest::newRow("non-contiguous mask") << "255.0.255.0" << true;
-        QTest::newRow("group 300") << "192.168.1.300" << false;
-        QTest::newRow("group 256") << "256.1.1.1" << false;
-        QTest::newRow("four digits") << "1.1.1.0001" << false;
-        QTest::newRow("three groups") << "10.0.1" << false;
-        QTest::newRow("five groups") << "10.0.0.1.2" << false;
-        QTest::newRow("leading space") << " 10.0.0.1" << false;
-        QTest::newRow("trailing space") << "10.0.0.1 " << false;
-        QTest::newRow("trailing dot") << "10.0.0.1." << false;
-        QTest::newRow("line end") << "10.0.0.1\n" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("name") << "server" << false;
-        QTest::newRow("wide digits") << QString::fromUtf8("１.1.1.1") << false;
+        QTest::addColumn<bool>("mask"); // valid as a netmask too
+        QTest::newRow("plain") << "192.168.1.20" << true << false;
+        QTest::newRow("zeros") << "0.0.0.0" << true << true;
+        QTest::newRow("top") << "255.255.255.255" << true << true;
+        QTest::newRow("mask /23, leading zeros") << "255.255.254.000" << true << true;
+        QTest::newRow("leading zeros") << "010.00.1.001" << true << false;
+        QTest::newRow("non-contiguous mask") << "255.0.255.0" << true << false;
+        QTest::newRow("mask, low bit set") << "255.255.255.1" << true << false;
+        QTest::newRow("inverted mask") << "0.0.0.255" << true << false;
+        QTest::newRow("group 300") << "192.168.1.300" << false << false;
+        QTest::newRow("group 256") << "256.1.1.1" << false << false;
+        QTest::newRow("four digits") << "1.1.1.0001" << false << false;
+        QTest::newRow("three groups") << "10.0.1" << false << false;
+        QTest::newRow("five groups") << "10.0.0.1.2" << false << false;
+        QTest::newRow("leading space") << " 10.0.0.1" << false << false;
+        QTest::newRow("trailing space") << "10.0.0.1 " << false << false;
+        QTest::newRow("trailing dot") << "10.0.0.1." << false << false;
+        QTest::newRow("line end") << "10.0.0.1\n" << false << false;
+        QTest::newRow("empty") << "" << false << false;
+        QTest::newRow("name") << "server" << false << false;
+        QTest::newRow("wide digits") << QString::fromUtf8("１.1.1.1") << false << false;
     }
 
     void addressValidation()
     {
         QFETCH(QString, text);
         QFETCH(bool, valid);
+        QFETCH(bool, mask);
         QCOMPARE(AddressValidator::isIPaddress(text), valid);
-        QCOMPARE(AddressValidator::isNetMask(text), valid);
+        QCOMPARE(AddressValidator::isNetMask(text), mask);
         QCOMPARE(AddressValidator::isDnsaddress(text), valid);
     }
 
@@ -71,10 +76,12 @@ private slots:
         QTest::newRow("valid, no DNS")
             << QStringList{"10.0.0.5", "255.255.255.0", "10.0.0.1", "", ""} << 0;
         QTest::newRow("valid, both DNS")
-            << QStringList{"10.0.0.5", "255.0.255.0", "10.0.0.1", "8.8.8.8", "1.1.1.1"} << 0;
+            << QStringList{"10.0.0.5", "255.255.0.0", "10.0.0.1", "8.8.8.8", "1.1.1.1"} << 0;
         QTest::newRow("bad address first")
             << QStringList{"192.168.1.300", "x", "x", "x", "x"} << 69;
         QTest::newRow("bad mask") << QStringList{"10.0.0.5", "255.255.256.0", "", "", ""} << 70;
+        QTest::newRow("non-contiguous mask")
+            << QStringList{"10.0.0.5", "255.0.255.0", "10.0.0.1", "", ""} << 70;
         QTest::newRow("gateway required") << QStringList{"10.0.0.5", "255.0.0.0", "", "", ""} << 71;
         QTest::newRow("bad DNS 1")
             << QStringList{"10.0.0.5", "255.0.0.0", "10.0.0.1", "8.8.8", "x"} << 72;
@@ -291,9 +298,12 @@ private slots:
     {
         QCOMPARE(PeripheralConfig::volumeFromSlider(99), 62);
         QCOMPARE(PeripheralConfig::volumeFromSlider(80), 50);
-        QCOMPARE(PeripheralConfig::volumeFromSlider(0), 0);
-        QCOMPARE(PeripheralConfig::sliderFromVolume(62), 98);
-        QCOMPARE(PeripheralConfig::sliderFromVolume(50), 79);
+        // Every volume comes back from the slider position that shows it.
+        for (int volume = 0; volume <= 63; ++volume) {
+            const int position = PeripheralConfig::sliderFromVolume(volume);
+            QVERIFY(position >= 0 && position <= 100);
+            QCOMPARE(PeripheralConfig::volumeFromSlider(position), volume);
+        }
     }
 
     void peripheralFile()

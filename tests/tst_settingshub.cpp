@@ -107,7 +107,7 @@ private slots:
         QVERIFY(Sandbox::writeFile(configs + "peripheral/peripheralconfig",
                                    "62\nnone\nnone\n0\n0\nHDMI\n"));
         QTest::mouseClick(child<QPushButton>(&hub, "pushButton_soundsetting"), Qt::LeftButton);
-        QCOMPARE(child<QSlider>(&hub, "horizontalSlider")->value(), 98);
+        QCOMPARE(child<QSlider>(&hub, "horizontalSlider")->value(), 99);
     }
 
     void recordedTypeIsPreselected()
