@@ -19,7 +19,14 @@ Checknet::Checknet(QWidget* parent)
     setlanguage();
     connect(ui->pushButton_check, &QPushButton::clicked, this,
             &Checknet::pushbutton_checknet_clicked);
+    // ping reports an unknown host or an unreachable network on standard error.
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
     connect(m_process, &QProcess::readyRead, this, &Checknet::check_readoutput);
+    connect(m_process, &QProcess::finished, this, &Checknet::check_finished);
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            check_finished();
+    });
 #ifdef LAUNCHER_LITE
     delete ui->lineEdit_ip;
     ui->lineEdit_ip = nullptr;
@@ -57,9 +64,11 @@ void Checknet::fillProfiles()
 QStringList Checknet::pingArguments(const QString& address)
 {
     QStringList arguments = {QStringLiteral("-c"), QStringLiteral("5")};
+    // Spaces around a typed address are not part of the host name.
+    const QString host = address.trimmed();
     // With nothing typed, ping runs without a host, as "ping -c 5 " would.
-    if (!address.isEmpty())
-        arguments << QStringLiteral("--") << address;
+    if (!host.isEmpty())
+        arguments << QStringLiteral("--") << host;
     return arguments;
 }
 
@@ -70,10 +79,11 @@ void Checknet::pushbutton_checknet_clicked()
 #else
     const QString address = ui->lineEdit_ip->text();
 #endif
-    if (m_process->state() == QProcess::NotRunning)
-        m_process->start(QStringLiteral("ping"), pingArguments(address), QIODevice::ReadWrite);
+    // Emptied first: a ping that cannot start says so at once.
     m_output.clear();
     ui->textEdit->clear();
+    if (m_process->state() == QProcess::NotRunning)
+        m_process->start(QStringLiteral("ping"), pingArguments(address), QIODevice::ReadWrite);
 }
 
 void Checknet::check_readoutput()
@@ -82,4 +92,11 @@ void Checknet::check_readoutput()
     const qsizetype end = bytes.indexOf('\0');
     m_output += QString::fromLocal8Bit(end < 0 ? bytes : bytes.left(end));
     ui->textEdit->setText(m_output);
+}
+
+void Checknet::check_finished()
+{
+    // An empty box would read as if nothing had been checked.
+    if (m_output.isEmpty())
+        ui->textEdit->setText(TerminalAttribution::getInstance()->getLanguage(123));
 }

@@ -8,7 +8,7 @@ namespace Ui {
 class Checknet;
 }
 
-// Pings a server five times and shows ping's output as it arrives.
+// Pings a server five times and shows ping's output and errors as they arrive.
 class Checknet : public QWidget
 {
     Q_OBJECT
@@ -19,13 +19,15 @@ public:
 
     void setlanguage();
 
-    // The arguments for ping: the address goes after "--", as one argument,
-    // so typed text can name a host and nothing else.
+    // The arguments for ping: the trimmed address goes after "--", as one
+    // argument, so typed text can name a host and nothing else.
     static QStringList pingArguments(const QString& address);
 
 public slots:
     void pushbutton_checknet_clicked();
     void check_readoutput();
+    // Says "no answer" when ping ended (or never started) without printing anything.
+    void check_finished();
 
 private:
 #ifdef LAUNCHER_LITE

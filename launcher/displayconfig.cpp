@@ -23,10 +23,15 @@ int DisplayConfig::modeIndexFor(const QString& storedLine)
     return defaultModeIndex;
 }
 
+namespace {
+// Every depth either build offers, in the order the reduced build tests them.
+const QStringList allDepths = {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32")};
+}
+
 QStringList DisplayConfig::depths()
 {
 #ifdef LAUNCHER_LITE
-    return {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32")};
+    return allDepths;
 #else
     return {QStringLiteral("16"), QStringLiteral("32")};
 #endif
@@ -34,9 +39,11 @@ QStringList DisplayConfig::depths()
 
 QString DisplayConfig::depthFor(const QString& storedLine)
 {
-    for (const QString& depth : depths()) {
-        if (storedLine.contains(depth))
-            return depth;
+    for (const QStringList& candidates : {depths(), allDepths}) {
+        for (const QString& depth : candidates) {
+            if (storedLine.contains(depth))
+                return depth;
+        }
     }
     return depths().constFirst();
 }
@@ -51,8 +58,8 @@ QString DisplayConfig::readColorDepth()
     return LineFile::read(QStringLiteral(DISPLAYCOLORDEPTHFILE), 1).constFirst();
 }
 
-void DisplayConfig::write(const QString& mode, const QString& depth)
+bool DisplayConfig::write(const QString& mode, const QString& depth)
 {
-    LineFile::write(QStringLiteral(DISPLAYRESOLUTIONFILE), {mode, depth});
-    LineFile::write(QStringLiteral(DISPLAYCOLORDEPTHFILE), {depth});
+    return LineFile::write(QStringLiteral(DISPLAYRESOLUTIONFILE), {mode, depth})
+           && LineFile::write(QStringLiteral(DISPLAYCOLORDEPTHFILE), {depth});
 }

@@ -15,7 +15,8 @@ public:
     // The first mode that occurs anywhere in the stored line.
     static int modeIndexFor(const QString& storedLine);
 
-    // The depth choices of this build and the one a stored line selects.
+    // The depth choices of this build and the one a stored line selects; a
+    // depth of the other build ("24" here) is kept rather than replaced.
     static QStringList depths();
     static QString depthFor(const QString& storedLine);
 
@@ -23,6 +24,6 @@ public:
     static QString readResolution();
     static QString readColorDepth();
 
-    // Replaces both files; each one that cannot be written is skipped.
-    static void write(const QString& mode, const QString& depth);
+    // Replaces both files; false as soon as one cannot be written.
+    static bool write(const QString& mode, const QString& depth);
 };

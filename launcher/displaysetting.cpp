@@ -36,7 +36,15 @@ void Displaysetting::init_show()
 {
     m_currentResolution = DisplayConfig::readResolution();
     m_modeButtons.at(DisplayConfig::modeIndexFor(m_currentResolution))->setChecked(true);
-    ui->comboBox_depth->setCurrentText(DisplayConfig::depthFor(DisplayConfig::readColorDepth()));
+    m_currentDepth = DisplayConfig::readColorDepth();
+    const QString depth = DisplayConfig::depthFor(m_currentDepth);
+    // A stored depth this build does not offer is listed as well, so that saving keeps it.
+    QStringList depths = DisplayConfig::depths();
+    if (!depths.contains(depth))
+        depths.append(depth);
+    ui->comboBox_depth->clear();
+    ui->comboBox_depth->addItems(depths);
+    ui->comboBox_depth->setCurrentText(depth);
 }
 
 #ifndef LAUNCHER_LITE
@@ -63,10 +71,16 @@ void Displaysetting::setdisplay_resoulution_fun()
             break;
         }
     }
-    DisplayConfig::write(mode, ui->comboBox_depth->currentText());
+    const QString depth = ui->comboBox_depth->currentText();
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+    // The script would apply whatever the files still hold.
+    if (!DisplayConfig::write(mode, depth)) {
+        LauncherMessageBox::information(texts->getLanguage(122));
+        return;
+    }
     sync();
-    const QMessageBox::StandardButton answer = LauncherMessageBox::information(
-        TerminalAttribution::getInstance()->getLanguage(47), QMessageBox::Yes);
-    if (answer == QMessageBox::Yes && mode != m_currentResolution)
+    const QMessageBox::StandardButton answer =
+        LauncherMessageBox::information(texts->getLanguage(47), QMessageBox::Yes);
+    if (answer == QMessageBox::Yes && (mode != m_currentResolution || depth != m_currentDepth))
         ScriptRunner::execute(QStringLiteral(SETDISPLAYSCRIPT));
 }

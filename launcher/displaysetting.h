@@ -10,7 +10,7 @@ class Displaysetting;
 }
 
 // Output resolution and colour depth; the display script runs only when
-// the resolution changed.
+// one of them changed.
 class Displaysetting : public QWidget
 {
     Q_OBJECT
@@ -32,5 +32,6 @@ public slots:
 private:
     Ui::Displaysetting* ui;
     QList<QRadioButton*> m_modeButtons; // in the order of DisplayConfig::modes()
-    QString m_currentResolution;        // line 1 of the file when last filled
+    QString m_currentResolution;        // line 1 of each file when last filled
+    QString m_currentDepth;
 };

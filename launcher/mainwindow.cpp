@@ -100,9 +100,7 @@ void MainWindow::mainwindow_closeusrmangerwdt()
 void MainWindow::mainwindow_closefirstloginwdt_to_mangerwdt()
 {
     ui->stackedWidget->setCurrentWidget(m_usrmanger);
-#ifndef LAUNCHER_LITE
     m_usrmanger->show();
-#endif
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)

@@ -37,8 +37,9 @@ void Systermifno::setlanguage()
 
 void Systermifno::pushbutton_recovery_clicked()
 {
+    // Everything is lost: only an explicit Yes resets; Escape, closing or Enter keep the settings.
     const QMessageBox::StandardButton answer = LauncherMessageBox::information(
-        TerminalAttribution::getInstance()->getLanguage(51), QMessageBox::Yes);
+        TerminalAttribution::getInstance()->getLanguage(51), QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes)
         ScriptRunner::execute(QStringLiteral(RECOVERYFACTORYSCRIPT));
 }

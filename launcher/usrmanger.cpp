@@ -50,13 +50,11 @@ Usrmanger::~Usrmanger()
     delete ui;
 }
 
-#ifndef LAUNCHER_LITE
 void Usrmanger::show()
 {
     tablewdiget_init();
     QWidget::show();
 }
-#endif
 
 void Usrmanger::close_usrmangerr_fun()
 {
@@ -118,12 +116,11 @@ void Usrmanger::updatelisttolineedit()
 
 void Usrmanger::listwidget_update_point(const QString& name)
 {
-    const QStringList names = ServerProfile::names();
-    for (int row = 0; row < names.size(); ++row) {
-        if (names[row].contains(name)) {
-            ui->listWidget->setCurrentRow(row);
-            updatelistwidget(names[row]);
-        }
+    // Exactly the named profile: "10.0.0.1" must not select "10.0.0.15".
+    const int row = int(ServerProfile::names().indexOf(name));
+    if (row >= 0) {
+        ui->listWidget->setCurrentRow(row);
+        updatelistwidget(name);
     }
 }
 

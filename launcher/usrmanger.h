@@ -16,10 +16,8 @@ public:
     explicit Usrmanger(QWidget* parent);
     ~Usrmanger() override;
 
-#ifndef LAUNCHER_LITE
     // Reloads the profile list, then shows the page.
     void show();
-#endif
     void tablewdiget_init();
     void updatelistwidget(const QString& name);
     void listwidget_update_point(const QString& name);

@@ -76,10 +76,14 @@ private slots:
     void initTestCase()
     {
         // A ping that reports its arguments, then waits for a go-ahead so
-        // that output arriving in parts can be watched.
+        // that output arriving in parts can be watched; two hosts fail as a
+        // real ping does.
         QVERIFY(Sandbox::writeFile(
             fakeBin + "/ping",
-            "#!/bin/sh\necho \"ping args: $*\"\nwhile [ ! -f /tmp/ping.go ]; do sleep 0.05; "
+            "#!/bin/sh\ncase \"$4\" in\n"
+            "nowhere) echo \"ping: nowhere: Name or service not known\" >&2; exit 2;;\n"
+            "10.9.9.9) exit 1;;\nesac\n"
+            "echo \"ping args: $*\"\nwhile [ ! -f /tmp/ping.go ]; do sleep 0.05; "
             "done\necho \"second part\"\n",
             true));
         qputenv("PATH", (fakeBin + ":").toUtf8() + qgetenv("PATH"));
@@ -119,31 +123,63 @@ private slots:
         QCOMPARE(child<QLabel>(&page, "label_depth")->text(), text(59));
     }
 
-    void displayScriptRunsOnlyForANewResolution()
+    // The script runs when the resolution or the depth changed, and only after both files
+    // were written; a depth only the other build offers is kept.
+    void displaySave_data()
     {
-        QVERIFY(Sandbox::writeFile(resolution, "1280x720-60\n16\n"));
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("mode"); // radio button clicked, if any
+        QTest::addColumn<QString>("depth"); // chosen, if any
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("runs");
+        const QByteArray hd("1280x720-60\n16\n");
+        QTest::newRow("untouched") << hd << "" << "" << false << 47 << hd << 0;
+        QTest::newRow("depth") << hd << "" << "32" << false << 47 << QByteArray("1280x720-60\n32\n") << 1;
+        QTest::newRow("resolution") << hd << "radioButton_1920x1080p" << "" << false << 47
+                                    << QByteArray("1920x1080-60\n16\n") << 1;
+        QTest::newRow("depth 24") << QByteArray("1280x720-60\n24\n") << "" << "" << false << 47
+                                  << QByteArray("1280x720-60\n24\n") << 0;
+        QTest::newRow("read-only disk") << hd << "radioButton_1920x1080p" << "32" << true << 122 << hd << 0;
+    }
+
+    void displaySave()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, mode);
+        QFETCH(QString, depth);
+        QFETCH(bool, readOnly);
+        QFETCH(int, box);
+        QFETCH(QByteArray, written);
+        QFETCH(int, runs);
+        QVERIFY(Sandbox::writeFile(resolution, stored));
+        QVERIFY(Sandbox::writeFile(colordepth, stored.split('\n').at(1) + '\n'));
         Displaysetting page(nullptr);
         page.show();
-        child<QComboBox>(&page, "comboBox_depth")->setCurrentText("32");
+        if (!mode.isEmpty())
+            click(&page, qPrintable(mode));
+        if (!depth.isEmpty())
+            child<QComboBox>(&page, "comboBox_depth")->setCurrentText(depth);
+        if (readOnly)
+            QVERIFY(Sandbox::setReadOnly(configs + "display", true));
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         click(&page, "pushButton_save");
-        QCOMPARE(answerer.boxes.size(), 1);
-        QCOMPARE(answerer.boxes.at(0).text, text(47));
-        QCOMPARE(Sandbox::readFile(resolution), QByteArray("1280x720-60\n32\n"));
-        QCOMPARE(Sandbox::readFile(colordepth), QByteArray("32\n"));
-        QVERIFY(Sandbox::recordedCalls(loginScript("setdisplay.sh")).isEmpty());
-
-        // A new resolution twice without a refill: the script runs each time,
-        // and is waited for.
-        click(&page, "radioButton_1920x1080p");
+        const int firstRuns = int(Sandbox::recordedCalls(loginScript("setdisplay.sh")).size());
+        // What was last read counts as current until the page is filled again.
         click(&page, "pushButton_save");
-        QCOMPARE(Sandbox::recordedCalls(loginScript("setdisplay.sh")).size(), 1);
-        click(&page, "pushButton_save");
-        QCOMPARE(Sandbox::recordedCalls(loginScript("setdisplay.sh")).size(), 2);
-        QCOMPARE(Sandbox::readFile(resolution), QByteArray("1920x1080-60\n32\n"));
+        const int secondRuns = int(Sandbox::recordedCalls(loginScript("setdisplay.sh")).size());
         page.show();
         click(&page, "pushButton_save");
-        QCOMPARE(Sandbox::recordedCalls(loginScript("setdisplay.sh")).size(), 2);
+        if (readOnly)
+            QVERIFY(Sandbox::setReadOnly(configs + "display", false));
+        QCOMPARE(answerer.boxes.at(0).text, text(box));
+        QCOMPARE(answerer.boxes.size(), 3);
+        QCOMPARE(Sandbox::readFile(resolution), written);
+        QCOMPARE(Sandbox::readFile(colordepth), written.split('\n').at(1) + '\n');
+        QCOMPARE(firstRuns, runs);
+        QCOMPARE(secondRuns, 2 * runs);
+        QCOMPARE(Sandbox::recordedCalls(loginScript("setdisplay.sh")).size(), 2 * runs);
     }
 
     void soundVolumeScalesBothWays()
@@ -425,27 +461,52 @@ private slots:
         QTRY_COMPARE(output->toPlainText(), QString("second part\n"));
     }
 
-    void pingWithAnEmptyAddress()
+    void pingResult_data()
     {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty") << "" << "ping args: -c 5\nsecond part\n";
+        QTest::newRow("only spaces") << "  " << "ping args: -c 5\nsecond part\n";
+        QTest::newRow("spaces around") << " 10.0.0.1  " << "ping args: -c 5 -- 10.0.0.1\nsecond part\n";
+        QTest::newRow("unknown host") << "nowhere" << "ping: nowhere: Name or service not known\n";
+        QTest::newRow("no output") << "10.9.9.9" << text(123);
+    }
+
+    void pingResult()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
         QVERIFY(Sandbox::writeFile("/tmp/ping.go", ""));
         Checknet page(nullptr);
+        QTest::keyClicks(child<QLineEdit>(&page, "lineEdit_ip"), typed);
         click(&page, "pushButton_check");
-        QTRY_COMPARE(child<QTextEdit>(&page, "textEdit")->toPlainText(),
-                     QString("ping args: -c 5\nsecond part\n"));
-        QCOMPARE(Checknet::pingArguments(" 10.0.0.1"), QStringList({"-c", "5", "--", " 10.0.0.1"}));
+        QTRY_COMPARE(child<QTextEdit>(&page, "textEdit")->toPlainText(), shown);
+    }
+
+    // Cancel is not offered, so the answerer presses Escape.
+    void systemInformationAndRecovery_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<int>("resets");
+        QTest::newRow("yes") << QMessageBox::Yes << 1;
+        QTest::newRow("no") << QMessageBox::No << 0;
+        QTest::newRow("escape") << QMessageBox::Cancel << 0;
     }
 
     void systemInformationAndRecovery()
     {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(int, resets);
         Systermifno page(nullptr);
         QCOMPARE(child<QLabel>(&page, "label_verinfo")->text(), text(44));
         QCOMPARE(child<QLabel>(&page, "label_cpufreq")->text(), text(41));
         QCOMPARE(child<QPushButton>(&page, "pushButton_recovery")->text(), text(36));
-        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        MessageBoxAnswerer answerer(answer);
         click(&page, "pushButton_recovery");
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.at(0).text, text(51));
-        QCOMPARE(Sandbox::recordedCalls(loginScript("recoveryfactory.sh")).size(), 1);
+        QCOMPARE(answerer.boxes.at(0).buttons, QStringList({text(109), text(110)}));
+        QCOMPARE(Sandbox::recordedCalls(loginScript("recoveryfactory.sh")).size(), resets);
     }
 };
 

@@ -186,6 +186,8 @@ private slots:
         QCOMPARE(combo->count(), 1);
         emit page->close_firtlogin_siger_usrmanger();
         QCOMPARE(stack->currentIndex(), 3);
+        // The manager lists the profiles of the moment it opens.
+        QCOMPARE(stack->widget(3)->findChild<QListWidget*>("listWidget")->count(), 2);
         emit static_cast<Usrmanger*>(stack->widget(3))->close_usrmangerr_siger();
         QCOMPARE(combo->count(), 2);
     }

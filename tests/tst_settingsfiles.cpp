@@ -289,7 +289,8 @@ private slots:
         QCOMPARE(DisplayConfig::modeIndexFor("1920x1080"), 2);
         QCOMPARE(DisplayConfig::depths(), QStringList({"16", "32"}));
         QCOMPARE(DisplayConfig::depthFor("32"), QString("32"));
-        QCOMPARE(DisplayConfig::depthFor("24"), QString("16"));
+        // The other build's depth is kept, not rewritten as 16.
+        QCOMPARE(DisplayConfig::depthFor("24"), QString("24"));
         QCOMPARE(DisplayConfig::depthFor("1632"), QString("16"));
         QCOMPARE(DisplayConfig::depthFor(""), QString("16"));
     }

@@ -120,15 +120,16 @@ private slots:
         QCOMPARE(list()->currentItem()->text().trimmed(), QString("10.0.0.9"));
     }
 
-    // After saving A, the last listed profile whose name contains A stays selected.
-    void saveSelectsTheLastProfileContainingTheAddress()
+    // A profile listed after it whose name merely contains the address stays unselected.
+    void saveSelectsTheSavedProfile()
     {
         QVERIFY(LauncherFixture::writeProfile("10.0.0.15", {"10.0.0.15", "later"}));
         fill("10.0.0.1", "first", "", "3389", "");
         button("pushButton_create")->click();
         QCOMPARE(list()->count(), 2);
-        QCOMPARE(list()->currentRow(), 1);
-        QCOMPARE(edit("lineEdit_usrname")->text(), QString("later"));
+        QCOMPARE(list()->currentRow(), 0);
+        QCOMPARE(edit("lineEdit_ip")->text(), QString("10.0.0.1"));
+        QCOMPARE(edit("lineEdit_usrname")->text(), QString("first"));
     }
 
     void invalidAddressIsNotSaved_data()
