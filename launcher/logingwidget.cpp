@@ -5,6 +5,7 @@
 #include "terminalattribution.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QTextStream>
 
 namespace {
@@ -20,6 +21,7 @@ logingwidget::logingwidget(QWidget* parent)
     move((parent->width() - width()) / 2, (parent->height() - height()) / 2);
     ui->lineEdit_passwd->setEchoMode(QLineEdit::Password);
     ui->lineEdit_passwd->setFocus();
+    connect(ui->lineEdit_passwd, &QLineEdit::returnPressed, this, &logingwidget::on_pushButton_signin_clicked);
 }
 
 logingwidget::~logingwidget()
@@ -64,6 +66,15 @@ void logingwidget::on_pushButton_signin_clicked()
     ui->lineEdit_passwd->clear();
     ui->lineEdit_passwd->setPlaceholderText(TerminalAttribution::getInstance()->getLanguage(104));
     ui->lineEdit_passwd->setStyleSheet(QStringLiteral("border:2px solid red"));
+}
+
+void logingwidget::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        on_pushButton_cancle_clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void logingwidget::on_pushButton_cancle_clicked()

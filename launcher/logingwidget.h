@@ -23,6 +23,10 @@ public:
 signals:
     void logingwidget_close_singal(bool signedIn);
 
+protected:
+    // Escape cancels, as the cancel button does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private slots:
     void on_pushButton_signin_clicked();
     void on_pushButton_cancle_clicked();

@@ -41,6 +41,33 @@ QString firstLine(const QString& path)
 {
     return LineFile::read(path, 1).first();
 }
+
+// What the kernel tells of an interface: whether its link is running (a
+// cable is in, or the Wi-Fi is associated), and whether it has an address
+// and a hardware address.
+struct InterfaceState
+{
+    bool running = false;
+    bool addressed = false;
+};
+
+InterfaceState interfaceState(const char* name)
+{
+    InterfaceState state;
+    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (sock < 0)
+        return state;
+    ifreq request{};
+    std::strncpy(request.ifr_name, name, IFNAMSIZ - 1);
+    // No such interface leaves the flags zero: not running.
+    ::ioctl(sock, SIOCGIFFLAGS, &request);
+    state.running = request.ifr_flags & IFF_RUNNING;
+    const bool hasAddress = ::ioctl(sock, SIOCGIFADDR, &request) == 0;
+    const bool hasHardwareAddress = ::ioctl(sock, SIOCGIFHWADDR, &request) == 0;
+    ::close(sock);
+    state.addressed = hasAddress && hasHardwareAddress;
+    return state;
+}
 }
 
 Mainstackwidget::Mainstackwidget(QWidget* parent)
@@ -53,7 +80,6 @@ Mainstackwidget::Mainstackwidget(QWidget* parent)
     removeWidgets(ui->label_selectRDP, ui->comboBox_selectRDP, ui->frame_3, ui->spinBox, ui->frame_cover);
 #endif
     ui->pushButton_netstaus->setEnabled(false);
-    setIndicator(QString(), "disconnect");
     ui->comboBox_server->setStyleSheet(transparentField);
     for (QLineEdit* edit : {ui->lineEdit_ipaddr, ui->lineEdit_usrname, ui->lineEdit_passwd, ui->lineEdit_port,
                             ui->lineEdit_domain}) {
@@ -85,6 +111,9 @@ Mainstackwidget::Mainstackwidget(QWidget* parent)
     connect(ui->lineEdit_passwd, &QLineEdit::textEdited, this, [this] { m_passwordLoaded = false; });
 #endif
     setlanguage();
+    // The first tick comes a second after start; until then the indicator
+    // shows no address in the page's language, not the form's placeholder.
+    setIndicator(m_textPrefix + loopback, "disconnect");
 
     m_addressTimer = new QTimer(this);
     connect(m_addressTimer, &QTimer::timeout, this, &Mainstackwidget::update_ipaddr_fun);
@@ -362,17 +391,6 @@ void Mainstackwidget::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-void Mainstackwidget::keyPressEvent(QKeyEvent* event)
-{
-    static int count = 0;
-    if (event->key() == Qt::Key_F1 && event->type() == QEvent::KeyPress) {
-        ++count;
-        if (count > 99)
-            ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));
-    }
-    QWidget::keyPressEvent(event);
-}
-
 bool Mainstackwidget::eventFilter(QObject* object, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Tab)
@@ -430,19 +448,10 @@ int Mainstackwidget::checknet(bool withMessages)
 
 int Mainstackwidget::net_detect(const char* name)
 {
-    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (sock < 0)
+    const InterfaceState state = interfaceState(name);
+    if (!state.addressed)
         return -1;
-    ifreq request{};
-    std::strncpy(request.ifr_name, name, IFNAMSIZ - 1);
-    ::ioctl(sock, SIOCGIFFLAGS, &request);
-    const short flags = request.ifr_flags;
-    const bool hasAddress = ::ioctl(sock, SIOCGIFADDR, &request) == 0;
-    const bool hasHardwareAddress = ::ioctl(sock, SIOCGIFHWADDR, &request) == 0;
-    ::close(sock);
-    if (!hasAddress || !hasHardwareAddress)
-        return -1;
-    return (flags & IFF_RUNNING) ? 0 : 1;
+    return state.running ? 0 : 1;
 }
 
 int Mainstackwidget::getlocalInfo()
@@ -465,10 +474,9 @@ int Mainstackwidget::getlocalInfo_wifi()
     return 1;
 }
 
-void Mainstackwidget::setIndicator(const QString& address, const char* picture)
+void Mainstackwidget::setIndicator(const QString& text, const char* picture)
 {
-    if (!address.isNull())
-        ui->label_localipaddr->setText(address);
+    ui->label_localipaddr->setText(text);
     ui->pushButton_netstaus->setStyleSheet(
         QStringLiteral("QPushButton{border-image: url(:/images/%1.png);color: rgb(255, 255, 255);}")
             .arg(QLatin1String(picture)));
@@ -508,11 +516,16 @@ void Mainstackwidget::update_ipaddr_fun()
             ScriptRunner::execute(QStringLiteral(IFCONFIGETH0UPSCRIPT));
             m_wiredApplied = 1;
         }
-        if (!update_ipaddr_wifi())
+        if (update_ipaddr_wifi())
+            return;
+        // A cable in without an address yet is waited for, not shown as out.
+        if (!interfaceState("eth0").running) {
             setIndicator(m_textPrefix + loopback, "disconnect");
-        return;
+            return;
+        }
+    } else {
+        m_wiredApplied = 0;
     }
-    m_wiredApplied = 0;
     showWiredAddress();
 }
 
@@ -533,7 +546,8 @@ void Mainstackwidget::update_ipaddr_fun()
             ScriptRunner::execute(QStringLiteral("ifconfig"), {QStringLiteral("wlan0"), QStringLiteral("down")});
             m_wiredApplied = 1;
         }
-        if (net_detect("eth0") != 0) {
+        // A cable in without an address yet is waited for, not shown as out.
+        if (!interfaceState("eth0").running) {
             setIndicator(m_textPrefix + loopback, "disconnect");
             return;
         }

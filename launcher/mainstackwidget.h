@@ -60,7 +60,6 @@ public slots:
 #endif
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* object, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 #ifndef LAUNCHER_LITE
@@ -71,7 +70,7 @@ private:
     // The network check before connecting: 0 go, 1 the ping failed, 2 no
     // usable interface. With messages, a failure is shown in a box.
     int checknet(bool withMessages);
-    void setIndicator(const QString& address, const char* picture);
+    void setIndicator(const QString& text, const char* picture);
     QString waitingText(int& step, int& waited) const;
     void showWiredAddress();
 #ifndef LAUNCHER_LITE

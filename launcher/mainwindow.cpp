@@ -8,6 +8,7 @@
 #include "systemsetting.h"
 #include "usrmanger.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPixmap>
@@ -67,6 +68,7 @@ MainWindow::MainWindow(QWidget* parent)
             &MainWindow::mainwindow_closefirstloginwdt_to_mangerwdt);
     connect(m_systemsetting, &Systemsetting::close_setting_siger, this, &MainWindow::mainwindow_closesettingwdt);
     connect(m_usrmanger, &Usrmanger::close_usrmangerr_siger, this, &MainWindow::mainwindow_closeusrmangerwdt);
+    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow()
@@ -103,20 +105,26 @@ void MainWindow::mainwindow_closefirstloginwdt_to_mangerwdt()
     m_usrmanger->show();
 }
 
-void MainWindow::keyPressEvent(QKeyEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // A key goes to the focused window first, then to the focused widget and
+    // up its parents; only the window's delivery is counted, so each press is
+    // seen exactly once, whatever has the focus and whether it takes the key.
+    if (event->type() != QEvent::KeyPress || !watched->isWindowType())
+        return QMainWindow::eventFilter(watched, event);
     static int count = 0;
+    const auto* key = static_cast<QKeyEvent*>(event);
 #ifndef LAUNCHER_LITE
-    if (event->modifiers() == (Qt::ControlModifier | Qt::AltModifier) && event->key() == Qt::Key_R) {
+    if (key->modifiers() == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_R) {
         ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));
-        QMainWindow::keyPressEvent(event);
-        return;
+        // A service combination, not typing: nothing else sees it.
+        return true;
     }
 #endif
-    if (event->key() == Qt::Key_F1 && event->type() == QEvent::KeyPress) {
+    if (key->key() == Qt::Key_F1) {
         ++count;
         if (count > 99)
             ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));
     }
-    QMainWindow::keyPressEvent(event);
+    return QMainWindow::eventFilter(watched, event);
 }

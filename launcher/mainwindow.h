@@ -28,7 +28,8 @@ public slots:
     void mainwindow_closefirstloginwdt_to_mangerwdt();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    // The display-reset keys, seen once per press before any widget can take them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Mainstackwidget* m_mainstackwidget;

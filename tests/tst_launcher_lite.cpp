@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QWindow>
 
 namespace {
 const QString profiles = QStringLiteral("/opt/zoderer/configs/usrinfodir/");
@@ -136,6 +137,13 @@ private slots:
         QCOMPARE(label->text(), QString("zh 52  192.168.1.20"));
         QVERIFY(picture->styleSheet().contains(":/images/connect.png"));
 
+        // A cable in without an address yet is waited for, not shown as out.
+        QCOMPARE(Sandbox::run("ip", {"addr", "flush", "dev", "eth0"}), 0);
+        page.update_ipaddr_fun();
+        QCOMPARE(Sandbox::run("ip", {"addr", "add", "192.168.1.20/24", "brd", "+", "dev", "eth0"}), 0);
+        QCOMPARE(label->text(), QString("zh 52  zh 53"));
+        QVERIFY(picture->styleSheet().contains(":/images/neterror.png"));
+
         QVERIFY(LauncherFixture::setEth0(false));
         page.update_ipaddr_fun();
         page.update_ipaddr_fun();
@@ -169,10 +177,10 @@ private slots:
         QCOMPARE(background.convertToFormat(QImage::Format_RGB32),
                  QImage(":/images/1366x768.png").copy(shown).convertToFormat(QImage::Format_RGB32));
 
-        QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(window.windowHandle(), Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(calls("resetdisplay.sh"), 0);
         for (int press = 1; press <= 100; ++press)
-            QTest::keyClick(&window, Qt::Key_F1);
+            QTest::keyClick(window.windowHandle(), Qt::Key_F1);
         QCOMPARE(calls("resetdisplay.sh"), 1);
 
         // Leaving the settings does not reload the profiles; leaving the manager does.

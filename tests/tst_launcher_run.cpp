@@ -9,9 +9,9 @@ const QString profiles = QStringLiteral("/opt/zoderer/configs/usrinfodir/");
 class LauncherRun
 {
 public:
-    explicit LauncherRun(const QString& program)
+    explicit LauncherRun(const QString& program,
+                         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         m_process.setProcessEnvironment(environment);
         m_process.start(program, {});
@@ -63,6 +63,42 @@ private slots:
         QCOMPARE(Sandbox::readFile(profiles + "connectfile"), QByteArray("10.0.0.5\nann\npw\n3389\n\n1\n1\n"));
         QCOMPARE(Sandbox::readFile(profiles + "autologin"), QByteArray("1\n"));
         QCOMPARE(run.m_process.state(), QProcess::Running);
+    }
+
+    // Qt's evdev keyboard ends the program on Ctrl+Alt+Backspace unless told
+    // not to, which would let any user out of the kiosk. The session script,
+    // started by the automatic connection, shows what the launcher runs with.
+    void keyboardCannotEndTheLauncher_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("administrators");
+        QTest::addColumn<QByteArray>("inEffect");
+        QTest::newRow("launcher") << QString(LAUNCHER_PATH) << QByteArray() << QByteArray("disable-zap");
+        QTest::newRow("launcher-lite") << QString(LAUNCHER_LITE_PATH) << QByteArray() << QByteArray("disable-zap");
+        QTest::newRow("administrator's setting kept")
+            << QString(LAUNCHER_PATH) << QByteArray("keymap=/etc/terminal.qmap") << QByteArray("keymap=/etc/terminal.qmap");
+    }
+
+    void keyboardCannotEndTheLauncher()
+    {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, administrators);
+        QFETCH(QByteArray, inEffect);
+        const QString connect = LauncherFixture::scriptPath("connect.sh");
+        FakeScript recordsKeyboard;
+        recordsKeyboard.commands = "printf '%s' \"${QT_QPA_EVDEV_KEYBOARD_PARAMETERS-unset}\" > /tmp/keyboard.seen\n";
+        QVERIFY(Sandbox::writeRecordingScript(connect, recordsKeyboard));
+        QFile::remove("/tmp/keyboard.seen");
+        QVERIFY(LauncherFixture::writeProfile("10.0.0.5", {"10.0.0.5", "ann", "pw", "3389", "", "1", "1", "0", "3"}));
+        QVERIFY(Sandbox::writeFile(profiles + "connectfile", "10.0.0.5\n"));
+        QVERIFY(Sandbox::writeFile(profiles + "autologin", "1\n"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_QPA_EVDEV_KEYBOARD_PARAMETERS");
+        if (!administrators.isNull())
+            environment.insert("QT_QPA_EVDEV_KEYBOARD_PARAMETERS", QString::fromUtf8(administrators));
+        LauncherRun run(program, environment);
+        QTRY_COMPARE_WITH_TIMEOUT(Sandbox::recordedCalls(connect).size(), 1, 15000);
+        QCOMPARE(Sandbox::readFile("/tmp/keyboard.seen"), inEffect);
     }
 };
 

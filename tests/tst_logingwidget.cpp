@@ -93,6 +93,40 @@ private slots:
         QCOMPARE(closed.last().first().toBool(), false);
     }
 
+    // Typed into the field that has the focus when the dialog opens.
+    void keysSignInOrCancel_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QList<bool>>("reported");
+        QTest::newRow("Enter signs in") << "kvsuper" << int(Qt::Key_Return) << QList<bool>{true};
+        QTest::newRow("keypad Enter signs in") << "kvsuper" << int(Qt::Key_Enter) << QList<bool>{true};
+        QTest::newRow("Enter refuses a wrong password") << "wrong" << int(Qt::Key_Return) << QList<bool>{};
+        QTest::newRow("Escape cancels") << "kvsuper" << int(Qt::Key_Escape) << QList<bool>{false};
+    }
+
+    void keysSignInOrCancel()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QList<bool>, reported);
+        QWidget page;
+        page.resize(914, 678);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowActive(&page));
+        logingwidget login(&page);
+        login.show();
+        QSignalSpy closed(&login, &logingwidget::logingwidget_close_singal);
+        auto* field = login.findChild<QLineEdit*>("lineEdit_passwd");
+        QCOMPARE(QApplication::focusWidget(), field);
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(field, Qt::Key(key));
+        QList<bool> got;
+        for (const QList<QVariant>& arguments : closed)
+            got << arguments.first().toBool();
+        QCOMPARE(got, reported);
+    }
+
     void countdownShowsEverySecondAndReportsAtZero()
     {
         QWidget page;
