@@ -3,6 +3,9 @@
 #include <QString>
 
 // launcher-lite's debug log: each object appends one line to the log file.
+// A file grown to 512 KiB is first moved aside to the file name followed by
+// ".1" (replacing the one there), so the log keeps its last lines within a
+// fixed size.
 class jyndebugonarm
 {
 public:

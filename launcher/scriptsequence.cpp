@@ -1,5 +1,7 @@
 #include "scriptsequence.h"
 
+#include <memory>
+
 ScriptSequence::ScriptSequence(QObject* parent)
     : QObject(parent)
 {
@@ -21,32 +23,40 @@ ScriptSequence::~ScriptSequence()
     }
 }
 
-bool ScriptSequence::run(const QStringList& scripts, std::function<void()> done)
+void ScriptSequence::run(const QObject* context, const QStringList& scripts,
+                         std::function<void()> done)
 {
-    if (m_running)
-        return false;
-    m_running = true;
-    m_pending = scripts;
-    m_done = std::move(done);
-    startNext();
-    return true;
+    m_jobs.append({context, scripts, std::move(done)});
+    if (!m_busy)
+        startNext();
 }
 
-bool ScriptSequence::isRunning() const
+void ScriptSequence::runAndWait(const QString& script)
 {
-    return m_running;
+    // Shared, as the completion outlives this call if nothing can run.
+    const auto ended = std::make_shared<bool>(false);
+    run(this, {script}, [ended] { *ended = true; });
+    // Each script that ends starts the next one from its finished signal.
+    while (!*ended) {
+        if (!m_process.waitForFinished(-1) && m_process.state() == QProcess::NotRunning)
+            break;
+    }
 }
 
 void ScriptSequence::startNext()
 {
-    if (!m_pending.isEmpty()) {
-        m_process.start(m_pending.takeFirst(), QStringList());
-        m_process.closeWriteChannel();
-        return;
+    m_busy = true;
+    while (!m_jobs.isEmpty()) {
+        Job& job = m_jobs.first();
+        if (job.context && !job.scripts.isEmpty()) {
+            m_process.start(job.scripts.takeFirst(), QStringList());
+            m_process.closeWriteChannel();
+            return;
+        }
+        // The completion may queue more work; it joins the end of the queue.
+        const Job ended = m_jobs.takeFirst();
+        if (ended.context && ended.done)
+            ended.done();
     }
-    m_running = false;
-    // The callback may start the next sequence at once.
-    const std::function<void()> done = std::exchange(m_done, nullptr);
-    if (done)
-        done();
+    m_busy = false;
 }

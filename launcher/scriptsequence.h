@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
 
 #include <functional>
 
-// Runs device scripts one after another without holding up the GUI thread:
-// each is started as its predecessor ends, with no arguments and no shell,
-// its output going where the launcher's goes; exit statuses are not looked
-// at, and a script that cannot be started counts as ended.
+// One queue of device scripts, run one at a time in the order they were
+// queued, without holding up the GUI thread: each is started as its
+// predecessor ends, with no arguments and no shell, its output going where
+// the launcher's goes; exit statuses are not looked at, and a script that
+// cannot be started counts as ended.
 class ScriptSequence : public QObject
 {
     Q_OBJECT
@@ -18,16 +21,26 @@ public:
     explicit ScriptSequence(QObject* parent = nullptr);
     ~ScriptSequence() override;
 
-    // Starts the scripts and calls done after the last one has ended. A
-    // sequence still running is not disturbed: the call returns false.
-    bool run(const QStringList& scripts, std::function<void()> done);
-    bool isRunning() const;
+    // Queues the scripts behind everything queued before and calls done
+    // after the last of them has ended. When context is destroyed first, its
+    // scripts not yet started are dropped and done is not called.
+    void run(const QObject* context, const QStringList& scripts, std::function<void()> done);
+
+    // Runs the script after everything queued before and waits for it, the
+    // GUI held meanwhile: for a caller that cannot go on without its result.
+    void runAndWait(const QString& script);
 
 private:
+    struct Job
+    {
+        QPointer<const QObject> context;
+        QStringList scripts;
+        std::function<void()> done;
+    };
+
     void startNext();
 
     QProcess m_process;
-    QStringList m_pending;
-    std::function<void()> m_done;
-    bool m_running = false;
+    QList<Job> m_jobs;
+    bool m_busy = false;
 };

@@ -2,7 +2,11 @@
 
 #include "linefile.h"
 
+#include <QFile>
 #include <QMessageAuthenticationCode>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,31 +59,55 @@ QByteArray wpaKey(const QByteArray& passphrase, const QByteArray& ssid)
     return key.left(32);
 }
 
+bool isKey(const QString& passphrase)
+{
+    static const QRegularExpression hexKey(QStringLiteral("^[0-9A-Fa-f]{64}$"));
+    return hexKey.match(passphrase).hasMatch();
+}
+
+QString ssidLine(const QString& networkName)
+{
+    const QString value = fitsBetweenQuotes(networkName)
+        ? quoted(networkName)
+        : QString::fromLatin1(networkName.toUtf8().toHex());
+    return indent + QStringLiteral("ssid=") + value;
+}
+
 } // namespace
 
-bool SupplicantConfig::canHold(const QString& passphrase)
+SupplicantConfig::Passphrase SupplicantConfig::check(const QString& passphrase)
 {
-    if (fitsBetweenQuotes(passphrase))
-        return true;
     const qsizetype length = passphrase.toUtf8().size();
-    return length >= 8 && length <= 63 && !hasControlCharacter(passphrase);
+    if ((length < 8 || length > 63) && !isKey(passphrase))
+        return Passphrase::BadLength;
+    return hasControlCharacter(passphrase) ? Passphrase::BadCharacters : Passphrase::Acceptable;
 }
 
 QStringList SupplicantConfig::lines(const QString& networkName, const QString& passphrase)
 {
-    const QByteArray ssid = networkName.toUtf8();
-    const QString ssidValue =
-        fitsBetweenQuotes(networkName) ? quoted(networkName) : QString::fromLatin1(ssid.toHex());
-    const QString pskValue = fitsBetweenQuotes(passphrase)
-        ? quoted(passphrase)
-        : QString::fromLatin1(wpaKey(passphrase.toUtf8(), ssid).toHex());
+    QString pskValue = passphrase;
+    if (!isKey(passphrase)) {
+        pskValue = fitsBetweenQuotes(passphrase)
+            ? quoted(passphrase)
+            : QString::fromLatin1(wpaKey(passphrase.toUtf8(), networkName.toUtf8()).toHex());
+    }
     return {QStringLiteral("ctrl_interface=/var/run/wpa_supplicant"), QStringLiteral("network={"),
-            indent + QStringLiteral("ssid=") + ssidValue,
-            indent + QStringLiteral("psk=") + pskValue, QStringLiteral("}")};
+            ssidLine(networkName), indent + QStringLiteral("psk=") + pskValue, QStringLiteral("}")};
 }
 
 bool SupplicantConfig::write(const QString& path, const QString& networkName,
                              const QString& passphrase)
 {
     return LineFile::write(path, lines(networkName, passphrase));
+}
+
+bool SupplicantConfig::holds(const QString& path, const QString& networkName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QString wanted = ssidLine(networkName).trimmed();
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    return std::any_of(lines.cbegin(), lines.cend(),
+                       [&wanted](const QString& line) { return line.trimmed() == wanted; });
 }

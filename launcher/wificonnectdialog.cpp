@@ -37,12 +37,28 @@ void exitUnlessWritten(bool written, const char* liteLogLine)
     std::exit(0);
 }
 
+// A name too long for its label takes a smaller font, down to 12 points,
+// which fits the usual names of up to 32 bytes; one still too long is
+// shortened in the middle, so both its ends stay readable, and the tooltip
+// holds it whole.
+void showWhole(QLabel* label, const QString& name)
+{
+    const int width = label->contentsRect().width();
+    QFont font = label->font();
+    while (font.pointSize() > 12 && QFontMetrics(font).horizontalAdvance(name) > width)
+        font.setPointSize(font.pointSize() - 1);
+    label->setFont(font);
+    const QString shown = QFontMetrics(font).elidedText(name, Qt::ElideMiddle, width);
+    label->setText(shown);
+    label->setToolTip(shown == name ? QString() : name);
+}
+
 } // namespace
 
-WifiConnectDialog::WifiConnectDialog(QWidget* parent)
+WifiConnectDialog::WifiConnectDialog(QWidget* parent, ScriptSequence* scripts)
     : QDialog(parent)
     , ui(new Ui::WifiConnectDialog)
-    , m_scripts(new ScriptSequence(this))
+    , m_scripts(scripts ? scripts : new ScriptSequence(this))
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
@@ -79,8 +95,8 @@ void WifiConnectDialog::putinfo(const QString& name, const QString& savedPassphr
 {
     m_name = name;
     m_passphrase = savedPassphrase;
-    ScriptRunner::execute(QStringLiteral(CHECKWIFISTATUSSCRIPT));
-    ui->label_ssid->setText(name);
+    m_scripts->runAndWait(QStringLiteral(CHECKWIFISTATUSSCRIPT));
+    showWhole(ui->label_ssid, name);
     ui->lineEdit_passworld->setText(savedPassphrase);
     const WifiStatus status = WifiStatus::readOrExit();
     if (status.associated) {
@@ -131,16 +147,19 @@ void WifiConnectDialog::keyPressEvent(QKeyEvent* event)
 
 void WifiConnectDialog::on_pushButton_connect_clicked()
 {
-    // A passphrase the supplicant file cannot hold is refused before
-    // anything is written or run.
+    // A passphrase WPA or the supplicant file cannot take is refused
+    // before anything is written or run.
     ui->lineEdit_passworld->setStyleSheet(passphraseStyle);
     ui->lineEdit_passworld->setPlaceholderText(QString());
-    if (!SupplicantConfig::canHold(ui->lineEdit_passworld->text())) {
-        ui->lineEdit_passworld->clear();
-        ui->lineEdit_passworld->setPlaceholderText(m_texts->getLanguage(121));
-        ui->lineEdit_passworld->setStyleSheet(passphraseStyle
-                                              + QStringLiteral("border:2px solid red"));
+    switch (SupplicantConfig::check(ui->lineEdit_passworld->text())) {
+    case SupplicantConfig::Passphrase::BadLength:
+        refusePassphrase(91);
         return;
+    case SupplicantConfig::Passphrase::BadCharacters:
+        refusePassphrase(121);
+        return;
+    case SupplicantConfig::Passphrase::Acceptable:
+        break;
     }
     setBusy(true);
     ui->pushButton->setEnabled(false);
@@ -148,14 +167,21 @@ void WifiConnectDialog::on_pushButton_connect_clicked()
     emit connect_wifi_start();
 }
 
+void WifiConnectDialog::refusePassphrase(int textId)
+{
+    ui->lineEdit_passworld->clear();
+    ui->lineEdit_passworld->setPlaceholderText(m_texts->getLanguage(textId));
+    ui->lineEdit_passworld->setStyleSheet(passphraseStyle + QStringLiteral("border:2px solid red"));
+}
+
 void WifiConnectDialog::on_connect_wifi_start()
 {
     m_passphrase = ui->lineEdit_passworld->text();
-    exitUnlessWritten(HotspotInfo::writePassphrase(m_name, m_passphrase), nullptr);
     exitUnlessWritten(
         SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name, m_passphrase),
         "open wpa_suplicant_connect.conf fail!!\nexit");
     m_scripts->run(
+        this,
         {
 #ifndef LAUNCHER_LITE
             QStringLiteral(IFCONFIGETH0DOWNSCRIPT),
@@ -167,7 +193,7 @@ void WifiConnectDialog::on_connect_wifi_start()
 void WifiConnectDialog::afterAssociation()
 {
     if (!WifiStatus::readOrExit().associated) {
-        m_scripts->run({QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
+        m_scripts->run(this, {QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
             setStatus(79);
             ui->label_ipaddress->setText(noAddress);
             setBusy(false);
@@ -175,6 +201,8 @@ void WifiConnectDialog::afterAssociation()
         });
         return;
     }
+    // Only a passphrase that let the terminal associate replaces the saved one.
+    exitUnlessWritten(HotspotInfo::writePassphrase(m_name, m_passphrase), nullptr);
     setStatus(55);
     ScriptRunner::startDetached(QStringLiteral(SETWIFISCRIPT));
     emit getting_ip_start();
@@ -185,7 +213,7 @@ void WifiConnectDialog::on_getting_ip()
     // Four one-second pauses give the address time to come before it is
     // checked once.
     const QString pause = QStringLiteral(SLEEP1SCRIPT);
-    m_scripts->run({pause, pause, pause, pause, QStringLiteral(CHECKWIFISTATUSSCRIPT)},
+    m_scripts->run(this, {pause, pause, pause, pause, QStringLiteral(CHECKWIFISTATUSSCRIPT)},
                    [this] { afterAddressCheck(); });
 }
 
@@ -217,7 +245,7 @@ void WifiConnectDialog::on_pushButton_clicked()
 void WifiConnectDialog::on_label_settext()
 {
     setBusy(true);
-    m_scripts->run({QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
+    m_scripts->run(this, {QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
         ui->label_ipaddress->setText(noAddress);
         setStatus(77);
         setBusy(false);

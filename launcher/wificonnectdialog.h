@@ -9,16 +9,18 @@ namespace Ui {
 class WifiConnectDialog;
 }
 
-// Joins one network: takes the passphrase, writes the saved passphrase and
-// the supplicant configuration, has the device scripts associate, waits and
-// shows whether an address came. The scripts run one after another without
-// blocking the GUI, with Connect, Back and Disconnect locked meanwhile.
+// Joins one network: takes the passphrase, writes the supplicant
+// configuration, has the device scripts associate, keeps the passphrase once
+// they did, waits and shows whether an address came. The scripts run in the
+// Wi-Fi page's queue (or one of the dialog's own when it has none), one
+// after another without blocking the GUI, with Connect, Back and Disconnect
+// locked meanwhile.
 class WifiConnectDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit WifiConnectDialog(QWidget* parent);
+    explicit WifiConnectDialog(QWidget* parent, ScriptSequence* scripts = nullptr);
     ~WifiConnectDialog() override;
 
     // The network and its saved passphrase; shows the current association.
@@ -47,6 +49,7 @@ protected:
 private:
     void setBusy(bool busy);
     void setStatus(int textId);
+    void refusePassphrase(int textId);
     void afterAssociation();
     void afterAddressCheck();
 

@@ -6,6 +6,7 @@
 #include "hotspotinfo.h"
 #include "scriptrunner.h"
 #include "scriptsequence.h"
+#include "supplicantconfig.h"
 #include "terminalattribution.h"
 #include "wificonnectdialog.h"
 #include "wifiscanlisting.h"
@@ -29,8 +30,7 @@ WifiNetworksetting::WifiNetworksetting(QWidget* parent)
     , m_dnsGroup(new QButtonGroup(this))
     , m_fields({})
     , m_timer(new QTimer(this))
-    , m_statusScript(new ScriptSequence(this))
-    , m_scanScript(new ScriptSequence(this))
+    , m_scripts(new ScriptSequence(this))
 {
     // A dialog class with a parent is a window of its own; this one is a page
     // of the settings stack, so it becomes a plain child. Done before the form
@@ -174,7 +174,7 @@ void WifiNetworksetting::on_pushButton_scan_clicked()
 {
     ui->pushButton_scan->setEnabled(false);
     ui->listWidget_scan_result->clear();
-    m_scanScript->run({QStringLiteral(SCANRESULTSCRIPT)}, [this] { showScanResult(); });
+    m_scripts->run(this, {QStringLiteral(SCANRESULTSCRIPT)}, [this] { showScanResult(); });
 }
 
 void WifiNetworksetting::showScanResult()
@@ -204,7 +204,7 @@ void WifiNetworksetting::on_listWidget_scan_result_doubleClicked(const QModelInd
 #endif
         std::exit(0);
     }
-    WifiConnectDialog* dialog = new WifiConnectDialog(nullptr);
+    WifiConnectDialog* dialog = new WifiConnectDialog(nullptr, m_scripts);
     dialog->setModal(true);
     dialog->putinfo(name, passphrase);
     dialog->show();
@@ -212,9 +212,13 @@ void WifiNetworksetting::on_listWidget_scan_result_doubleClicked(const QModelInd
 
 void WifiNetworksetting::update_ipaddr_fun()
 {
-    if (m_statusScript->isRunning())
+    if (m_statusQueued)
         return;
-    m_statusScript->run({QStringLiteral(CHECKWIFISTATUSSCRIPT)}, [this] { showStatus(); });
+    m_statusQueued = true;
+    m_scripts->run(this, {QStringLiteral(CHECKWIFISTATUSSCRIPT)}, [this] {
+        m_statusQueued = false;
+        showStatus();
+    });
 }
 
 void WifiNetworksetting::showStatus()
@@ -257,6 +261,9 @@ void WifiNetworksetting::on_pushButton_delete_clicked()
     if (ui->label_ssid->text() == name)
         on_pushButton_dis_clicked();
     delete item;
-    QFile::remove(QStringLiteral(WPASUPPLICANTFILE));
+    // The saved network that the device connects with at start goes only
+    // with the network it holds.
+    if (SupplicantConfig::holds(QStringLiteral(WPASUPPLICANTFILE), name))
+        QFile::remove(QStringLiteral(WPASUPPLICANTFILE));
 }
 #endif

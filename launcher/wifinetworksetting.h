@@ -64,8 +64,9 @@ private:
     QButtonGroup* m_dnsGroup;
     AddressingFields m_fields;
     QTimer* m_timer;
-    // The status and the scan script each run without blocking the GUI;
-    // a tick that finds the previous status run still busy is skipped.
-    ScriptSequence* m_statusScript;
-    ScriptSequence* m_scanScript;
+    // The page's scripts and those of its connect dialogs run one at a time,
+    // in order, without blocking the GUI; a tick that finds its previous
+    // status run still queued or running is skipped.
+    ScriptSequence* m_scripts;
+    bool m_statusQueued = false;
 };

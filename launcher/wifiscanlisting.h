@@ -10,7 +10,7 @@ class WifiScanListing
 {
 public:
     // The network names in listing order: per line the trimmed text after
-    // the last "]" (the whole line when there is none); empty names are left
-    // out, repeated names kept.
+    // the flags field (the whole line when it has no flags), whatever
+    // brackets the name holds; empty names are left out, repeated names kept.
     static QStringList networkNames(const QByteArray& listing);
 };

@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     } else if (action == QLatin1String("connect")) {
         auto* dialog = new WifiConnectDialog(nullptr);
         page.reset(dialog);
-        dialog->putinfo(name, QString());
+        dialog->putinfo(name, QStringLiteral("12345678"));
         dialog->on_pushButton_connect_clicked();
     } else {
         auto* wifi = new WifiNetworksetting(nullptr);

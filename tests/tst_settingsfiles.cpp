@@ -148,9 +148,13 @@ private slots:
             "00:11:22:33:44:57\t2462\t-55\t[ESS]\t  Cafe  \n"
             "  lonely line without brackets  \n"
             "00:11:22:33:44:58\t5180\t-60\t[WPA2-PSK-CCMP][ESS]\tOffice Net\n"
+            "00:11:22:33:44:59\t2412\t-40\t[WPA2-PSK-CCMP][ESS]\tX]Office\n"
+            "00:11:22:33:44:5a\t2412\t-40\t[ESS]\t[Guest] lobby]\n"
+            "[ESS] a]b\n"
             "\n";
         QCOMPARE(WifiScanListing::networkNames(listing),
-                 QStringList({"Office Net", "Cafe", "lonely line without brackets", "Office Net"}));
+                 QStringList({"Office Net", "Cafe", "lonely line without brackets", "Office Net",
+                              "X]Office", "[Guest] lobby]", "a]b"}));
         QVERIFY(WifiScanListing::networkNames("bssid / frequency / signal level / flags / ssid\n")
                     .isEmpty());
         QVERIFY(WifiScanListing::networkNames("").isEmpty());
@@ -248,7 +252,7 @@ private slots:
         QCOMPARE(SupplicantConfig::lines("a\\b", "12345678").at(2), QString("        ssid=615c62"));
 
         // A passphrase with a quote goes as the key derived from it, unquoted.
-        QVERIFY(SupplicantConfig::canHold("pass\"word"));
+        QCOMPARE(SupplicantConfig::check("pass\"word"), SupplicantConfig::Passphrase::Acceptable);
         lines = SupplicantConfig::lines("IEEE", "pass\"word");
         QVERIFY(lines.at(3).startsWith("        psk="));
         QCOMPARE(lines.at(3).size(), 12 + 64);
@@ -270,14 +274,36 @@ private slots:
             QCOMPARE(SupplicantConfig::lines("Office Net", passphrase).at(3), "        psk=" + QString::fromLatin1(key));
     }
 
-    void supplicantRefusesWhatNoFormHolds()
+    void supplicantPassphraseCheck_data()
     {
-        QVERIFY(SupplicantConfig::canHold(""));
-        QVERIFY(SupplicantConfig::canHold("plain text"));
-        QVERIFY(!SupplicantConfig::canHold("short\""));
-        QVERIFY(!SupplicantConfig::canHold("line\nend of passphrase"));
-        QVERIFY(!SupplicantConfig::canHold("tab\tinside passphrase"));
-        QVERIFY(!SupplicantConfig::canHold(QString(64, 'x') + '"'));
+        using P = SupplicantConfig::Passphrase;
+        QTest::addColumn<QString>("passphrase");
+        QTest::addColumn<P>("verdict");
+        QTest::newRow("eight") << "12345678" << P::Acceptable;
+        QTest::newRow("sixty-three") << QString(63, 'x') << P::Acceptable;
+        QTest::newRow("quote, as a key") << "pass\"word" << P::Acceptable;
+        QTest::newRow("64-digit key") << QString(64, 'a') << P::Acceptable;
+        QTest::newRow("empty") << "" << P::BadLength;
+        QTest::newRow("seven") << "1234567" << P::BadLength;
+        QTest::newRow("short with quote") << "short\"" << P::BadLength;
+        QTest::newRow("sixty-four, not hex") << QString(64, 'x') << P::BadLength;
+        QTest::newRow("63 bytes in 21 characters") << QString(21, QChar(0x529e)) << P::Acceptable;
+        QTest::newRow("66 bytes in 22 characters") << QString(22, QChar(0x529e)) << P::BadLength;
+        QTest::newRow("line end") << "line\nend of passphrase" << P::BadCharacters;
+        QTest::newRow("tab") << "tab\tinside passphrase" << P::BadCharacters;
+    }
+
+    void supplicantPassphraseCheck()
+    {
+        QFETCH(QString, passphrase);
+        QFETCH(SupplicantConfig::Passphrase, verdict);
+        QCOMPARE(SupplicantConfig::check(passphrase), verdict);
+    }
+
+    void supplicantWritesAKeyUnquoted()
+    {
+        const QString key = QString(32, 'a') + QString(32, 'F');
+        QCOMPARE(SupplicantConfig::lines("Cafe", key).at(3), "        psk=" + key);
     }
 
     void displayModes()

@@ -55,6 +55,7 @@ private slots:
     {
         reset();
         QFile::remove(debugLog);
+        QFile::remove(debugLog + ".1");
     }
 
     void hubWithoutPasswordPageOrReloads()
@@ -161,6 +162,18 @@ private slots:
         QVERIFY(!page.isVisible());
     }
 
+    void debugLogIsCapped()
+    {
+        const QByteArray old(512 * 1024 - 1, 'x');
+        QVERIFY(Sandbox::writeFile(debugLog, old));
+        jyndebugonarm(QStringLiteral("last"));
+        QCOMPARE(Sandbox::readFile(debugLog), old + "last\n");
+        // Grown to the limit: moved aside whole, the next line starts anew.
+        jyndebugonarm(QStringLiteral("next"));
+        QCOMPARE(Sandbox::readFile(debugLog), QByteArray("next\n"));
+        QCOMPARE(Sandbox::readFile(debugLog + ".1"), old + "last\n");
+    }
+
     void connectDialogDifferences()
     {
         QVERIFY(writeRadio("after-connect", associatedStatus("Cafe", "10.0.0.9")));
@@ -168,7 +181,7 @@ private slots:
         dialog.putinfo("Cafe", "");
         dialog.show();
         clearScriptOrder();
-        child<QLineEdit>(&dialog, "lineEdit_passworld")->setText("pass");
+        child<QLineEdit>(&dialog, "lineEdit_passworld")->setText("pass word");
         click(&dialog, "pushButton_connect");
         QTRY_COMPARE(child<QLabel>(&dialog, "label_connection_status")->text(), QString("Cafe"));
         QStringList run = scriptOrder();

@@ -245,7 +245,7 @@ private slots:
         dialog.putinfo("Office Net", "");
         dialog.show();
         QLabel* status = child<QLabel>(&dialog, "label_connection_status");
-        child<QLineEdit>(&dialog, "lineEdit_passworld")->setText("pass");
+        child<QLineEdit>(&dialog, "lineEdit_passworld")->setText("pass word");
         QTest::mouseClick(child<QPushButton>(&dialog, "pushButton_connect"), Qt::LeftButton);
         QCOMPARE(status->text(), text(80));
         QVERIFY(!child<QPushButton>(&dialog, "pushButton_connect")->isEnabled());
@@ -258,8 +258,9 @@ private slots:
     void failedAssociation()
     {
         QVERIFY(writeRadio("after-connect", "wpa_state=4WAY_HANDSHAKE\n"));
+        QVERIFY(Sandbox::writeFile(hotspotDir + "Office Net", "old pass\n"));
         WifiConnectDialog dialog(nullptr);
-        dialog.putinfo("Office Net", "");
+        dialog.putinfo("Office Net", "old pass");
         dialog.show();
         clearScriptOrder();
         connectWith(&dialog, "wrong pass");
@@ -271,6 +272,8 @@ private slots:
         QVERIFY(child<QPushButton>(&dialog, "pushButton_back")->isEnabled());
         QVERIFY(!QFile::exists(supplicant));
         QVERIFY(Sandbox::recordedCalls(wifiScript("setwifi.sh")).isEmpty());
+        // The passphrase that did not associate is not kept.
+        QCOMPARE(Sandbox::readFile(hotspotDir + "Office Net"), QByteArray("old pass\n"));
     }
 
     void associatedWithoutAddress()
@@ -280,13 +283,12 @@ private slots:
         dialog.putinfo("Cafe", "");
         child<QLabel>(&dialog, "label_ipaddress")->setText("1.2.3.4");
         dialog.show();
-        connectWith(&dialog, "");
+        connectWith(&dialog, "cafe pass");
         QCOMPARE(child<QLabel>(&dialog, "label_connection_status")->text(), text(56));
         QCOMPARE(child<QLabel>(&dialog, "label_ipaddress")->text(), QString("1.2.3.4"));
         QVERIFY(!child<QPushButton>(&dialog, "pushButton")->isEnabled());
-        // An empty passphrase is stored and written as it is.
-        QCOMPARE(Sandbox::readFile(hotspotDir + "Cafe"), QByteArray("\n"));
-        QCOMPARE(Sandbox::readFile(supplicant), supplicantFile("\"Cafe\"", "\"\""));
+        QCOMPARE(Sandbox::readFile(hotspotDir + "Cafe"), QByteArray("cafe pass\n"));
+        QCOMPARE(Sandbox::readFile(supplicant), supplicantFile("\"Cafe\"", "\"cafe pass\""));
     }
 
     void namesThatNeedEncoding()
@@ -323,32 +325,86 @@ private slots:
         child<QListWidget>(&page, "listWidget_scan_result")->setCurrentRow(0);
         QTest::mouseClick(child<QPushButton>(&page, "pushButton_delete"), Qt::LeftButton);
         QVERIFY(QDir(hotspotDir).entryList(QDir::Files).isEmpty());
+        QVERIFY(!QFile::exists(supplicant));
     }
 
-    void passphraseTheFileCannotHoldIsRefused()
+    void passphraseIsRefused_data()
     {
+        QTest::addColumn<QString>("passphrase");
+        QTest::addColumn<int>("textId");
+        QTest::newRow("empty") << "" << 91;
+        QTest::newRow("seven") << "1234567" << 91;
+        QTest::newRow("sixty-four") << QString(64, 'x') << 91;
+        QTest::newRow("short with quote") << "a\"b" << 91;
+        QTest::newRow("tab") << "tab\there and long" << 121;
+        QTest::newRow("line end") << "line\nend of it" << 121;
+    }
+
+    void passphraseIsRefused()
+    {
+        QFETCH(QString, passphrase);
+        QFETCH(int, textId);
         WifiConnectDialog dialog(nullptr);
         dialog.putinfo("Cafe", "");
         dialog.show();
         clearScriptOrder();
         QLineEdit* field = child<QLineEdit>(&dialog, "lineEdit_passworld");
-        for (const QString& passphrase :
-             {QString("a\"b"), QString("tab\there and long"), QString("line\nend")}) {
-            field->setText(passphrase);
-            QTest::mouseClick(child<QPushButton>(&dialog, "pushButton_connect"), Qt::LeftButton);
-            QVERIFY(field->text().isEmpty());
-            QCOMPARE(field->placeholderText(), text(121));
-            QVERIFY(field->styleSheet().contains("border:2px solid red"));
-            QVERIFY(child<QPushButton>(&dialog, "pushButton_connect")->isEnabled());
-        }
+        field->setText(passphrase);
+        QTest::mouseClick(child<QPushButton>(&dialog, "pushButton_connect"), Qt::LeftButton);
+        QVERIFY(field->text().isEmpty());
+        QCOMPARE(field->placeholderText(), text(textId));
+        QVERIFY(field->styleSheet().contains("border:2px solid red"));
+        QVERIFY(child<QPushButton>(&dialog, "pushButton_connect")->isEnabled());
         QTest::qWait(200);
         QVERIFY(scriptOrder().isEmpty());
-        QVERIFY(QDir(hotspotDir).entryList(QDir::Files).isEmpty());
         QVERIFY(!QFile::exists(supplicantConnect));
         // The next try starts with a normal field.
         QVERIFY(writeRadio("after-connect", associatedStatus("Cafe", "10.0.0.3")));
         connectWith(&dialog, "good pass");
         QVERIFY(!field->styleSheet().contains("red"));
+    }
+
+    void longNameIsShownWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("short") << "Cafe" << true;
+        QTest::newRow("33 characters") << "Conference-Room-3rd-Floor-East-01" << true;
+        QTest::newRow("too long for any font") << QString(70, 'W') + "end" << false;
+    }
+
+    void longNameIsShownWhole()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, whole);
+        WifiConnectDialog dialog(nullptr);
+        dialog.putinfo(name, "");
+        dialog.show();
+        // What is shown fits; a name shortened keeps both ends and is whole in
+        // the tooltip.
+        QLabel* label = child<QLabel>(&dialog, "label_ssid");
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text())
+                <= label->contentsRect().width());
+        QCOMPARE(label->text() == name, whole);
+        QCOMPARE(label->toolTip(), whole ? QString() : name);
+        QVERIFY(label->text().startsWith(name.left(4)) && label->text().endsWith(name.right(2)));
+    }
+
+    void wifiScriptsRunOneAtATime()
+    {
+        // Slow scripts: a status tick would fall into the connect.
+        QVERIFY(writeRadio("delay", "0.3"));
+        QVERIFY(writeRadio("after-connect", associatedStatus("Cafe", "10.0.0.5")));
+        WifiNetworksetting page(nullptr);
+        page.show();
+        scan(page, heading + "a\t1\t2\t[ESS]\tCafe\n");
+        WifiConnectDialog* dialog = open(page, 0);
+        QVERIFY(dialog);
+        clearScriptOrder();
+        connectWith(dialog, "cafe pass");
+        QCOMPARE(child<QLabel>(dialog, "label_connection_status")->text(), QString("Cafe"));
+        QVERIFY(scriptOrder().contains("check_wifi_status.sh"));
+        QCOMPARE(overlappingScripts(), QStringList());
     }
 
     void disconnectInTheDialog()
@@ -374,7 +430,7 @@ private slots:
         QVERIFY(writeRadio("status", associatedStatus("Office Net", "192.168.8.23")));
         QVERIFY(Sandbox::writeFile(hotspotDir + "Office Net", "pass\n"));
         QVERIFY(Sandbox::writeFile(hotspotDir + "Cafe", "other\n"));
-        QVERIFY(Sandbox::writeFile(supplicant, supplicantFile("\"Office Net\"", "\"pass\"")));
+        QVERIFY(Sandbox::writeFile(supplicant, supplicantFile("\"Cafe\"", "\"other\"")));
         WifiNetworksetting page(nullptr);
         page.show();
         QTRY_COMPARE(child<QLabel>(&page, "label_ssid")->text(), QString("Office Net"));
@@ -386,7 +442,8 @@ private slots:
         QCOMPARE(rows(page), QStringList({"Cafe"}));
         QVERIFY(!QFile::exists(hotspotDir + "Office Net"));
         QVERIFY(QFile::exists(hotspotDir + "Cafe"));
-        QVERIFY(!QFile::exists(supplicant));
+        // The saved network the device starts with is another one.
+        QVERIFY(QFile::exists(supplicant));
         QVERIFY(!child<QPushButton>(&page, "pushButton_dis")->isEnabled());
         QTRY_COMPARE(Sandbox::recordedCalls(wifiScript("connectwifi_fail.sh")).size(), 1);
 
@@ -396,6 +453,7 @@ private slots:
         QTest::mouseClick(forget, Qt::LeftButton);
         QVERIFY(rows(page).isEmpty());
         QVERIFY(!QFile::exists(hotspotDir + "Cafe"));
+        QVERIFY(!QFile::exists(supplicant));
         QTest::qWait(300);
         QCOMPARE(Sandbox::recordedCalls(wifiScript("connectwifi_fail.sh")).size(), 1);
         // Nothing selected: nothing happens.

@@ -17,6 +17,18 @@ const QString statusFile = wifiDir + QStringLiteral("check_wifi_status.txt");
 namespace {
 const QString radioDir = QStringLiteral("/tmp/wifi/");
 const QString orderLog = QStringLiteral("/tmp/script-order.log");
+const QString overlapLog = radioDir + QStringLiteral("overlaps");
+
+// A script that callers wait for notes a run that finds another one going,
+// and takes the seconds in the radio's "delay" file, when a test writes it.
+QByteArray oneAtATime(const QByteArray& commands = QByteArray())
+{
+    const QByteArray running = (radioDir + QStringLiteral("running")).toUtf8();
+    const QByteArray delay = (radioDir + QStringLiteral("delay")).toUtf8();
+    return "mkdir '" + running + "' 2>/dev/null || echo \"$0\" >> '" + overlapLog.toUtf8() + "'\n"
+        + "[ -f '" + delay + "' ] && sleep \"$(cat '" + delay + "')\"\n" + commands + "rmdir '"
+        + running + "'\n";
+}
 
 bool writeScript(const QString& path, const QByteArray& commands = QByteArray())
 {
@@ -52,19 +64,20 @@ void reset()
          {"setnetwork.sh", "ifconfig_wlan0_down.sh", "setdisplay.sh", "setperipheral.sh",
           "setpasswd.sh", "changepasswd.sh", "deletepasswd.sh", "recoveryfactory.sh"})
         QVERIFY(writeScript(loginScript(name)));
-    for (const char* name :
-         {"setwifi.sh", "sleep1.sh", "ifconfig_eth0_down.sh", "connectwifi_defaul.sh"})
+    for (const char* name : {"setwifi.sh", "connectwifi_defaul.sh"})
         QVERIFY(writeScript(wifiScript(name)));
+    for (const char* name : {"sleep1.sh", "ifconfig_eth0_down.sh"})
+        QVERIFY(writeScript(wifiScript(name), oneAtATime()));
     QVERIFY(writeScript(wifiScript("scan_result.sh"),
-                        copyInto(radioDir + "scan", wifiDir + "scan_result_all.txt")));
-    QVERIFY(
-        writeScript(wifiScript("check_wifi_status.sh"), copyInto(radioDir + "status", statusFile)));
+                        oneAtATime(copyInto(radioDir + "scan", wifiDir + "scan_result_all.txt"))));
+    QVERIFY(writeScript(wifiScript("check_wifi_status.sh"),
+                        oneAtATime(copyInto(radioDir + "status", statusFile))));
     QVERIFY(writeScript(wifiScript("connectwifi.sh"),
-                        copyInto(radioDir + "after-connect", radioDir + "status")
-                            + copyInto(radioDir + "status", statusFile)));
+                        oneAtATime(copyInto(radioDir + "after-connect", radioDir + "status")
+                                   + copyInto(radioDir + "status", statusFile))));
     QVERIFY(writeScript(wifiScript("connectwifi_fail.sh"),
-                        copyInto(radioDir + "after-fail", radioDir + "status")
-                            + copyInto(radioDir + "status", statusFile)));
+                        oneAtATime(copyInto(radioDir + "after-fail", radioDir + "status")
+                                   + copyInto(radioDir + "status", statusFile))));
 }
 
 bool writeRadio(const QString& name, const QByteArray& content)
@@ -100,6 +113,12 @@ QStringList scriptOrder()
 void clearScriptOrder()
 {
     QFile::remove(orderLog);
+}
+
+QStringList overlappingScripts()
+{
+    return QString::fromUtf8(Sandbox::readFile(overlapLog))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString text(int id)

@@ -13,7 +13,9 @@ class QWidget;
 //   status          what check_wifi_status.sh leaves as the status file
 //   after-connect   becomes "status" when connectwifi.sh runs
 //   after-fail      becomes "status" when connectwifi_fail.sh runs
-// Every script also appends its name to a common order log.
+//   delay           seconds each Wi-Fi script that callers wait for takes
+// Every script also appends its name to a common order log; those Wi-Fi
+// scripts also note when one starts while another is running.
 namespace SettingsFixture {
 
 extern const QString configs;
@@ -32,6 +34,8 @@ QString wifiScript(const char* name);
 // The names of the scripts in the order they ran.
 QStringList scriptOrder();
 void clearScriptOrder();
+// The Wi-Fi scripts that started while another one was running.
+QStringList overlappingScripts();
 
 QString text(int id);
 // A widget by object name anywhere below root; fails the test when absent.
