@@ -175,7 +175,8 @@ void Systemsetting::networkselectdlg_fun()
     ui->stackedWidget->setCurrentWidget(m_selectnet);
 }
 
-// Records the new type after the administrator agreed; false when he did not.
+// Records the new type after the administrator agreed; false when he did not
+// or it could not be written.
 bool Systemsetting::switchNetworkType(const QString& type)
 {
     const QMessageBox::StandardButton answer = LauncherMessageBox::question(
@@ -183,9 +184,11 @@ bool Systemsetting::switchNetworkType(const QString& type)
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer == QMessageBox::No)
         return false;
+    // On a full or read-only disk the type stays as it was, and so do the
+    // interfaces.
     if (!NetworkSelection::write(type)) {
-        qDebug("%s", qPrintable(NetworkSelection::path() + QStringLiteral(" open fail!")));
-        std::exit(1);
+        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        return false;
     }
     return true;
 }

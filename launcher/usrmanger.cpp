@@ -154,7 +154,10 @@ void Usrmanger::pushbutton_create()
 #ifndef LAUNCHER_LITE
     lines << QString::number(ui->comboBox_selectRDP->currentIndex()) << ui->spinBox->text();
 #endif
-    ServerProfile::write(lines);
+    if (!ServerProfile::write(lines)) {
+        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        return;
+    }
     ::sync();
     tablewdiget_init();
     listwidget_update_point(address);

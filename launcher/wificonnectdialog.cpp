@@ -3,6 +3,7 @@
 
 #include "devicepaths.h"
 #include "hotspotinfo.h"
+#include "launchermessagebox.h"
 #include "scriptrunner.h"
 #include "scriptsequence.h"
 #include "supplicantconfig.h"
@@ -15,27 +16,10 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include <cstdlib>
-
 namespace {
 
 const QString noAddress = QStringLiteral("0,0,0,0");
 const QString passphraseStyle = QStringLiteral("background-color: rgb(255, 255, 255);");
-
-// A file the dialog cannot write leaves the device without the settings it
-// is about to use; the launcher ends as it does for the other Wi-Fi files.
-void exitUnlessWritten(bool written, const char* liteLogLine)
-{
-    if (written)
-        return;
-#ifdef LAUNCHER_LITE
-    if (liteLogLine)
-        jyndebugonarm(QString::fromLatin1(liteLogLine));
-#else
-    Q_UNUSED(liteLogLine)
-#endif
-    std::exit(0);
-}
 
 // A name too long for its label takes a smaller font, down to 12 points,
 // which fits the usual names of up to 32 bytes; one still too long is
@@ -177,9 +161,13 @@ void WifiConnectDialog::refusePassphrase(int textId)
 void WifiConnectDialog::on_connect_wifi_start()
 {
     m_passphrase = ui->lineEdit_passworld->text();
-    exitUnlessWritten(
-        SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name, m_passphrase),
-        "open wpa_suplicant_connect.conf fail!!\nexit");
+    if (!stored(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name, m_passphrase))) {
+        setStatus(79);
+#ifdef LAUNCHER_LITE
+        jyndebugonarm(QStringLiteral("open wpa_suplicant_connect.conf fail!!"));
+#endif
+        return;
+    }
     m_scripts->run(
         this,
         {
@@ -202,7 +190,10 @@ void WifiConnectDialog::afterAssociation()
         return;
     }
     // Only a passphrase that let the terminal associate replaces the saved one.
-    exitUnlessWritten(HotspotInfo::writePassphrase(m_name, m_passphrase), nullptr);
+    if (!stored(HotspotInfo::writePassphrase(m_name, m_passphrase))) {
+        setStatus(79);
+        return;
+    }
     setStatus(55);
     ScriptRunner::startDetached(QStringLiteral(SETWIFISCRIPT));
     emit getting_ip_start();
@@ -229,10 +220,20 @@ void WifiConnectDialog::afterAddressCheck()
         ui->pushButton->setEnabled(false);
     }
 #ifndef LAUNCHER_LITE
-    exitUnlessWritten(
-        SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase), nullptr);
+    stored(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase));
 #endif
     setBusy(false);
+}
+
+bool WifiConnectDialog::stored(bool written)
+{
+    if (written)
+        return true;
+    // A full or read-only disk: the scripts after this step would act on the
+    // old settings, so the connection stops here and says why.
+    setBusy(false);
+    LauncherMessageBox::information(m_texts->getLanguage(122));
+    return false;
 }
 
 void WifiConnectDialog::on_pushButton_clicked()

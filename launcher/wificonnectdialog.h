@@ -11,7 +11,8 @@ class WifiConnectDialog;
 
 // Joins one network: takes the passphrase, writes the supplicant
 // configuration, has the device scripts associate, keeps the passphrase once
-// they did, waits and shows whether an address came. The scripts run in the
+// they did, waits and shows whether an address came. A file that cannot be
+// written stops the connection with a message. The scripts run in the
 // Wi-Fi page's queue (or one of the dialog's own when it has none), one
 // after another without blocking the GUI, with Connect, Back and Disconnect
 // locked meanwhile.
@@ -50,6 +51,8 @@ private:
     void setBusy(bool busy);
     void setStatus(int textId);
     void refusePassphrase(int textId);
+    // False, after telling the user, when a file could not be written.
+    bool stored(bool written);
     void afterAssociation();
     void afterAddressCheck();
 

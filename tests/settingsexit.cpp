@@ -3,7 +3,6 @@
 // action returned and the launcher would have gone on.
 #include "sandbox.h"
 #include "systemsetting.h"
-#include "wificonnectdialog.h"
 #include "wifinetworksetting.h"
 #ifdef LAUNCHER_LITE
 #include "jyndebugonarm.h"
@@ -37,11 +36,6 @@ int main(int argc, char* argv[])
             hub->networkselectdlg_fun();
         else
             hub->networksettingdlg_fun(1);
-    } else if (action == QLatin1String("connect")) {
-        auto* dialog = new WifiConnectDialog(nullptr);
-        page.reset(dialog);
-        dialog->putinfo(name, QStringLiteral("12345678"));
-        dialog->on_pushButton_connect_clicked();
     } else {
         auto* wifi = new WifiNetworksetting(nullptr);
         page.reset(wifi);

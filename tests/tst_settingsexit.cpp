@@ -80,29 +80,6 @@ private slots:
         QCOMPARE(runAction(SETTINGSEXIT_LITE_PATH, {"open", "Cafe"}), 0);
         QCOMPARE(Sandbox::readFile(debugLog), QByteArray("hotspotinfo open fail!!\nexit\n"));
     }
-
-    void connectFiles()
-    {
-        QVERIFY(writeRadio("after-connect", associatedStatus("Cafe", "10.0.0.4")));
-        QCOMPARE(runAction(SETTINGSEXIT_PATH, {"connect", "Cafe"}), 3);
-        // The dialog makes no directories.
-        QDir(wifiDir + "hotspotinfo").removeRecursively();
-        QCOMPARE(runAction(SETTINGSEXIT_PATH, {"connect", "Cafe"}), 0);
-        QVERIFY(QDir().mkpath(wifiDir + "hotspotinfo"));
-        QFile::remove(wifiDir + "wpa_supplicant_connect.conf");
-        QVERIFY(QDir().mkpath(wifiDir + "wpa_supplicant_connect.conf"));
-        QCOMPARE(runAction(SETTINGSEXIT_PATH, {"connect", "Cafe"}), 0);
-        QCOMPARE(runAction(SETTINGSEXIT_LITE_PATH, {"connect", "Cafe"}), 0);
-        // The dialog found the terminal associated from the run before.
-        QCOMPARE(Sandbox::readFile(debugLog),
-                 QByteArray("ip =10.0.0.4\nopen wpa_suplicant_connect.conf fail!!\nexit\n"));
-        QVERIFY(QDir(wifiDir + "wpa_supplicant_connect.conf").removeRecursively());
-        QFile::remove(wifiDir + "wpa_supplicant.conf");
-        QVERIFY(QDir().mkpath(wifiDir + "wpa_supplicant.conf"));
-        QCOMPARE(runAction(SETTINGSEXIT_PATH, {"connect", "Cafe"}), 0);
-        // launcher-lite never writes that file.
-        QCOMPARE(runAction(SETTINGSEXIT_LITE_PATH, {"connect", "Cafe"}), 3);
-    }
 };
 
 SANDBOX_TEST_MAIN(TestSettingsExit)

@@ -6,6 +6,7 @@
 #include "systemsetting.h"
 #include "wifinetworksetting.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -186,13 +187,29 @@ private slots:
         QVERIFY(switchScriptsRun().isEmpty());
     }
 
-    void noAnswerKeepsTheInterfaces()
+    void keptTypeKeepsTheInterfaces_data()
     {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("no") << int(QMessageBox::No) << false;
+        QTest::newRow("escape") << int(QMessageBox::NoButton) << false;
+        QTest::newRow("read-only disk") << int(QMessageBox::Yes) << true;
+    }
+
+    void keptTypeKeepsTheInterfaces()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, readOnly);
         Systemsetting hub(nullptr);
         QVERIFY(Sandbox::writeFile(selection, "wireless"));
-        MessageBoxAnswerer answerer(QMessageBox::No);
+        MessageBoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+        const QString directory = QFileInfo(selection).absolutePath();
+        QVERIFY(!readOnly || Sandbox::setReadOnly(directory, true));
         choose(hub, "radioButton_wireline");
-        QCOMPARE(answerer.boxes.size(), 1);
+        QVERIFY(!readOnly || Sandbox::setReadOnly(directory, false));
+        QCOMPARE(answerer.boxes.size(), readOnly ? 2 : 1);
+        if (readOnly)
+            QCOMPARE(answerer.boxes.last().text, text(122));
         QCOMPARE(Sandbox::readFile(selection), QByteArray("wireless"));
         QCOMPARE(current(hub), QString("SelectNetDialog"));
         QTest::qWait(300);

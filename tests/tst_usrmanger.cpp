@@ -132,22 +132,29 @@ private slots:
         QCOMPARE(edit("lineEdit_usrname")->text(), QString("first"));
     }
 
-    void invalidAddressIsNotSaved_data()
+    void refusedSaveWritesNothing_data()
     {
         QTest::addColumn<QString>("address");
-        QTest::newRow("not an address") << "server";
-        QTest::newRow("slash") << "x / y";
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not an address") << "server" << false << "en 69";
+        QTest::newRow("slash") << "x / y" << false << "en 69";
+        QTest::newRow("read-only disk") << "10.0.0.7" << true << "en 122";
     }
 
-    void invalidAddressIsNotSaved()
+    void refusedSaveWritesNothing()
     {
         QFETCH(QString, address);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, message);
         fill(address, "u", "p", "3389", "");
         MessageBoxAnswerer answerer(QMessageBox::Yes);
+        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, true));
         button("pushButton_create")->click();
+        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, false));
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.first().title, QString(" "));
-        QCOMPARE(answerer.boxes.first().text, QString("en 69"));
+        QCOMPARE(answerer.boxes.first().text, message);
         QCOMPARE(QDir(profiles).entryList(QDir::Files), QStringList());
         QVERIFY(!QFile::exists("/opt/zoderer/configs/x.usr"));
     }

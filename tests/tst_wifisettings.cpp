@@ -234,6 +234,48 @@ private slots:
         QCOMPARE(Sandbox::readFile(supplicant), supplicantFile("\"Office Net\"", "\"new pass\""));
     }
 
+    // A file that cannot be written stops the connection with a message;
+    // the launcher stays, and no later script acts on the old settings.
+    void unwritableFileStopsTheConnection_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QStringList>("scripts");
+        QTest::addColumn<int>("status");
+        QTest::newRow("connect file") << supplicantConnect << QStringList() << 79;
+        QTest::newRow("passphrase file") << hotspotDir + "Office Net"
+                                         << QStringList({"ifconfig_eth0_down.sh", "connectwifi.sh"}) << 79;
+        QTest::newRow("supplicant file") << supplicant
+                                         << QStringList({"ifconfig_eth0_down.sh", "connectwifi.sh", "sleep1.sh",
+                                                         "sleep1.sh", "sleep1.sh", "sleep1.sh",
+                                                         "check_wifi_status.sh", "setwifi.sh"})
+                                         << 0;
+    }
+
+    void unwritableFileStopsTheConnection()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QStringList, scripts);
+        QFETCH(int, status);
+        QVERIFY(writeRadio("after-connect", associatedStatus("Office Net", "192.168.8.40")));
+        QFile::remove(blocked);
+        QVERIFY(QDir().mkpath(blocked));
+        WifiConnectDialog dialog(nullptr);
+        dialog.putinfo("Office Net", "");
+        dialog.show();
+        clearScriptOrder();
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        connectWith(&dialog, "new pass");
+        QTRY_COMPARE(answerer.boxes.size(), 1);
+        QCOMPARE(answerer.boxes.first().text, text(122));
+        QStringList run = scriptOrder();
+        std::sort(run.begin(), run.end());
+        std::sort(scripts.begin(), scripts.end());
+        QCOMPARE(run, scripts);
+        QCOMPARE(child<QLabel>(&dialog, "label_connection_status")->text(),
+                 status ? text(status) : QString("Office Net"));
+        QVERIFY(QDir(blocked).removeRecursively());
+    }
+
     void statusLineFollowsTheSteps()
     {
         // Slow pauses: the label shows each step while the scripts run.
