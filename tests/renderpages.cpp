@@ -6,6 +6,7 @@
 // peripheral file chooses. Run by scripts/render-pages.sh in the sandbox.
 
 #include "launcherfont.h"
+#include "launchermessagebox.h"
 #include "mainwindow.h"
 #include "sandbox.h"
 #include "terminalattribution.h"
@@ -23,6 +24,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -52,10 +54,11 @@ void click(const QObject* root, const char* name)
 // A message box as the pages show it, grabbed without running its event loop.
 QPixmap messageBox(QMessageBox::Icon icon, const QString& title, int textId, QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, TerminalAttribution::getInstance()->getLanguage(textId), buttons);
-    box.show();
+    const std::unique_ptr<QMessageBox> box =
+        LauncherMessageBox::create(icon, title, TerminalAttribution::getInstance()->getLanguage(textId), buttons);
+    box->show();
     settle();
-    return box.grab();
+    return box->grab();
 }
 
 struct Shot
@@ -110,7 +113,11 @@ QList<Shot> shots()
                      return messageBox(QMessageBox::Information, QStringLiteral(" "), 69, QMessageBox::Yes);
                  }});
     list.append({"box-deleteprofile", [](MainWindow&) {
-                     return messageBox(QMessageBox::Information, QStringLiteral(" "), 50, QMessageBox::Yes);
+                     return messageBox(QMessageBox::Information, QStringLiteral(" "), 50,
+                                       QMessageBox::Yes | QMessageBox::No);
+                 }});
+    list.append({"box-writefailed", [](MainWindow&) {
+                     return messageBox(QMessageBox::Information, QStringLiteral(" "), 122, QMessageBox::Yes);
                  }});
     list.append({"box-pingfailed", [](MainWindow&) {
                      return messageBox(QMessageBox::Information, QStringLiteral(" "), 57, QMessageBox::Ok);

@@ -5,6 +5,7 @@
 // the sandbox, on a terminal tree seeded with the simulated device scripts.
 
 #include "launcherfont.h"
+#include "launchermessagebox.h"
 #include "mainwindow.h"
 #include "passwdsetting.h"
 #include "sandbox.h"
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -85,13 +87,13 @@ QPixmap withDialog(MainWindow& window)
     return pixmap;
 }
 
-QPixmap messageBox(QMessageBox::Icon icon, const QString& title, int textId,
-                   QMessageBox::StandardButtons buttons)
+QPixmap messageBox(QMessageBox::Icon icon, const QString& title, int textId, QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, TerminalAttribution::getInstance()->getLanguage(textId), buttons);
-    box.show();
+    const std::unique_ptr<QMessageBox> box =
+        LauncherMessageBox::create(icon, title, TerminalAttribution::getInstance()->getLanguage(textId), buttons);
+    box->show();
     settle();
-    return box.grab();
+    return box->grab();
 }
 
 void runScript(const char* name)
@@ -171,6 +173,13 @@ QList<Shot> shots()
                      click(dialog, "pushButton_back");
                      return pixmap;
                  }});
+    list.append({"wificonnect-longname", [](MainWindow&) {
+                     WifiConnectDialog dialog(nullptr);
+                     dialog.putinfo(QStringLiteral("Conference-Room-3rd-Floor-East-01"), QString());
+                     dialog.show();
+                     settle();
+                     return dialog.grab();
+                 }});
     list.append({"sound", [](MainWindow& window) {
                      click(hub(window), "pushButton_soundsetting");
                      return window.grab();
@@ -220,8 +229,7 @@ QList<Shot> shots()
         const int textId = id;
         list.append({name, [textId](MainWindow&) {
                          return messageBox(QMessageBox::Information, QStringLiteral(" "), textId,
-                                           textId == 48 ? QMessageBox::Yes | QMessageBox::No
-                                                        : QMessageBox::Yes);
+                                           textId == 47 ? QMessageBox::Yes : QMessageBox::Yes | QMessageBox::No);
                      }});
     }
     return list;
