@@ -255,12 +255,11 @@ private slots:
         create();
         fill(address, "u", "p", "3389", "");
         const QByteArray before = Sandbox::readFile(connectFile);
-        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, true));
+        ReadOnlyDirectory readOnlyDir(profiles, readOnly);
+        QVERIFY(readOnlyDir.ok());
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         button("pushButton_connect")->click();
-        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, false));
-        QCOMPARE(answerer.boxes.size(), 1);
-        QCOMPARE(answerer.boxes.first().text, message);
+        QCOMPARE(answerer.texts(), QStringList{message});
         QCOMPARE(Sandbox::readFile(connectFile), before);
         QCOMPARE(calls("checknet.sh"), 0);
         QVERIFY(!QFile::exists("/tmp/connect.seen"));
@@ -285,10 +284,9 @@ private slots:
         QVERIFY(check.isNull() || Sandbox::writeFile(script("checknet.sh"), "#!/bin/sh\n" + check + "\n", true));
         QCOMPARE(Sandbox::readFile(netcheckFile), QByteArray("PINGOK\n"));
         create();
-        QVERIFY(!readOnly || Sandbox::setReadOnly(QFileInfo(netcheckFile).path(), true));
-        const int result = m_page->checknet_fun_wan_delay();
-        QVERIFY(!readOnly || Sandbox::setReadOnly(QFileInfo(netcheckFile).path(), false));
-        QCOMPARE(result, 1);
+        ReadOnlyDirectory readOnlyDir(QFileInfo(netcheckFile).path(), readOnly);
+        QVERIFY(readOnlyDir.ok());
+        QCOMPARE(m_page->checknet_fun_wan_delay(), 1);
     }
 
     void powerButtonsRunTheirScripts()

@@ -203,10 +203,9 @@ private slots:
         Systemsetting hub(nullptr);
         QVERIFY(Sandbox::writeFile(selection, "wireless"));
         MessageBoxAnswerer answerer{QMessageBox::StandardButton(answer)};
-        const QString directory = QFileInfo(selection).absolutePath();
-        QVERIFY(!readOnly || Sandbox::setReadOnly(directory, true));
+        ReadOnlyDirectory readOnlyDir(QFileInfo(selection).absolutePath(), readOnly);
+        QVERIFY(readOnlyDir.ok());
         choose(hub, "radioButton_wireline");
-        QVERIFY(!readOnly || Sandbox::setReadOnly(directory, false));
         QCOMPARE(answerer.boxes.size(), readOnly ? 2 : 1);
         if (readOnly)
             QCOMPARE(answerer.boxes.last().text, text(122));

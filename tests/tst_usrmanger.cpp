@@ -149,9 +149,9 @@ private slots:
         QFETCH(QString, message);
         fill(address, "u", "p", "3389", "");
         MessageBoxAnswerer answerer(QMessageBox::Yes);
-        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, true));
+        ReadOnlyDirectory readOnlyDir(profiles, readOnly);
+        QVERIFY(readOnlyDir.ok());
         button("pushButton_create")->click();
-        QVERIFY(!readOnly || Sandbox::setReadOnly(profiles, false));
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(answerer.boxes.first().title, QString(" "));
         QCOMPARE(answerer.boxes.first().text, message);

@@ -13,6 +13,14 @@ MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton answer, int i
     m_timer.start(intervalMs);
 }
 
+QStringList MessageBoxAnswerer::texts() const
+{
+    QStringList shown;
+    for (const Box& box : boxes)
+        shown.append(box.text);
+    return shown;
+}
+
 void MessageBoxAnswerer::answerOpenBox()
 {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -57,6 +57,8 @@ public:
     explicit MessageBoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::NoButton, int intervalMs = 20);
 
     QList<Box> boxes;
+    // The texts of the boxes answered, in turn.
+    QStringList texts() const;
 
 private:
     void answerOpenBox();

@@ -58,14 +58,6 @@ int Sandbox::sandbox(const QStringList& arguments, QByteArray* output)
     return run(script(), arguments, output);
 }
 
-bool Sandbox::setReadOnly(const QString& dir, bool readOnly)
-{
-    if (!readOnly)
-        return run(QStringLiteral("umount"), {dir}) == 0;
-    return run(QStringLiteral("mount"), {QStringLiteral("--bind"), dir, dir}) == 0
-           && run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), dir}) == 0;
-}
-
 bool Sandbox::writeFile(const QString& path, const QByteArray& bytes, bool executable)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -161,4 +153,21 @@ QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
     auto* socket = new QUdpSocket;
     socket->setSocketDescriptor(descriptor, QAbstractSocket::BoundState);
     return socket;
+}
+
+ReadOnlyDirectory::ReadOnlyDirectory(const QString& dir, bool active)
+    : m_dir(dir)
+{
+    if (!active)
+        return;
+    m_mounted = Sandbox::run(QStringLiteral("mount"), {QStringLiteral("--bind"), dir, dir}) == 0;
+    m_ok = m_mounted
+           && Sandbox::run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), dir})
+                  == 0;
+}
+
+ReadOnlyDirectory::~ReadOnlyDirectory()
+{
+    if (m_mounted)
+        Sandbox::run(QStringLiteral("umount"), {m_dir});
 }

@@ -37,9 +37,6 @@ public:
     // Writes a whole file, creating its directories.
     static bool writeFile(const QString& path, const QByteArray& bytes, bool executable = false);
     static QByteArray readFile(const QString& path);
-    // Makes the directory read-only (a read-only bind mount over itself), as
-    // a full or read-only disk looks to a writer; false undoes it.
-    static bool setReadOnly(const QString& dir, bool readOnly);
 
     // A fake device script that records each call's arguments and prints
     // output. Its calls are read back with recordedCalls(path).
@@ -57,4 +54,24 @@ public:
     static QUdpSocket* udpSocket(const QString& host, quint16 port);
 
     static QString hostRoot(const QString& host);
+};
+
+// A directory made read-only while this lives (a read-only bind mount over
+// itself), as a full or read-only disk looks to a writer; undone even when a
+// test fails half-way. Does nothing when made with active false.
+class ReadOnlyDirectory
+{
+public:
+    explicit ReadOnlyDirectory(const QString& dir, bool active = true);
+    ~ReadOnlyDirectory();
+    ReadOnlyDirectory(const ReadOnlyDirectory&) = delete;
+    ReadOnlyDirectory& operator=(const ReadOnlyDirectory&) = delete;
+
+    // False when it should be read-only and is not.
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+    bool m_ok = true;
 };
