@@ -114,14 +114,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return QMainWindow::eventFilter(watched, event);
     static int count = 0;
     const auto* key = static_cast<QKeyEvent*>(event);
+    // A held key repeats; the rules count presses.
+    const bool pressed = !key->isAutoRepeat();
 #ifndef LAUNCHER_LITE
     if (key->modifiers() == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_R) {
-        ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));
+        if (pressed)
+            ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));
         // A service combination, not typing: nothing else sees it.
         return true;
     }
 #endif
-    if (key->key() == Qt::Key_F1) {
+    if (pressed && key->key() == Qt::Key_F1) {
         ++count;
         if (count > 99)
             ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));

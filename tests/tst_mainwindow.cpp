@@ -6,6 +6,7 @@
 #include "usrmanger.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
@@ -99,6 +100,10 @@ private slots:
             QTest::keyClick(m_window->windowHandle(), Qt::Key_F1);
         QCOMPARE(resets(), 0);
         QTest::keyClick(m_window->windowHandle(), Qt::Key_F1);
+        QCOMPARE(resets(), 1);
+        // A held key is one press, however often it repeats.
+        QKeyEvent repeated(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), true);
+        QCoreApplication::sendEvent(m_window->windowHandle(), &repeated);
         QCOMPARE(resets(), 1);
         delete m_window;
         m_window = new MainWindow;
