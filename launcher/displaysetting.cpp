@@ -75,7 +75,7 @@ void Displaysetting::setdisplay_resoulution_fun()
     TerminalAttribution* texts = TerminalAttribution::getInstance();
     // The script would apply whatever the files still hold.
     if (!DisplayConfig::write(mode, depth)) {
-        LauncherMessageBox::information(texts->getLanguage(122));
+        LauncherMessageBox::writeFailed();
         return;
     }
     sync();

@@ -45,6 +45,11 @@ void LauncherMessageBox::about(const QString& text)
     exec(*box);
 }
 
+void LauncherMessageBox::writeFailed()
+{
+    information(TerminalAttribution::getInstance()->getLanguage(122));
+}
+
 std::unique_ptr<QMessageBox> LauncherMessageBox::create(QMessageBox::Icon icon, const QString& title,
                                                         const QString& text, QMessageBox::StandardButtons buttons,
                                                         QMessageBox::StandardButton defaultButton)

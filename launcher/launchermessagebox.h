@@ -22,6 +22,9 @@ public:
                                                 QMessageBox::StandardButton defaultButton);
     // A box titled " " with the application's icon and an OK button.
     static void about(const QString& text);
+    // Says that a setting could not be written (a full or read-only disk),
+    // so nothing was applied.
+    static void writeFailed();
 
     // The box the functions above show, built but not shown (the page
     // renderer grabs it without running it).

@@ -248,7 +248,7 @@ void Mainstackwidget::pushbutton_connect_clicked()
     // The session script reads the current-connection file: unless it now
     // holds this profile, the session would go to the last server.
     if (!ServerProfile::write(lines) || !ServerProfile::copyToConnectFile(address)) {
-        LauncherMessageBox::information(texts->getLanguage(122), QMessageBox::Yes);
+        LauncherMessageBox::writeFailed();
         return;
     }
     ::sync();
@@ -419,31 +419,30 @@ int Mainstackwidget::checknet_fun()
 int Mainstackwidget::checknet(bool withMessages)
 {
     // A result left by an earlier check must not pass for this one: a
-    // missing or failing script writes none.
-    bool stale = false;
-    const auto runCheck = [&stale] {
+    // missing or failing script writes none, so it is removed first.
+    const auto runCheck = [] {
         const QString result = QStringLiteral(NETCHECKFILE);
-        stale = !QFile::remove(result) && QFile::exists(result);
+        const bool removed = QFile::remove(result) || !QFile::exists(result);
         ScriptRunner::execute(QStringLiteral(CHECKNETSCRIPT));
+        return removed;
     };
-    const auto pingFailed = [withMessages, &stale] {
-        if (stale || !firstLine(QStringLiteral(NETCHECKFILE)).contains(QLatin1String("PINGOK"))) {
+    const auto pingFailed = [withMessages](bool fresh) {
+        if (!fresh || !firstLine(QStringLiteral(NETCHECKFILE)).contains(QLatin1String("PINGOK"))) {
             if (withMessages)
                 LauncherMessageBox::about(TerminalAttribution::getInstance()->getLanguage(57));
             return true;
         }
         return false;
     };
-    runCheck();
+    const bool fresh = runCheck();
     if (net_detect("eth0") == 0)
-        return pingFailed() ? 1 : 0;
+        return pingFailed(fresh) ? 1 : 0;
     if (net_detect("wlan0") != 0) {
         if (withMessages)
             LauncherMessageBox::about(TerminalAttribution::getInstance()->getLanguage(58));
         return 2;
     }
-    runCheck();
-    return pingFailed() ? 1 : 0;
+    return pingFailed(runCheck()) ? 1 : 0;
 }
 
 int Mainstackwidget::net_detect(const char* name)

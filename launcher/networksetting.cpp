@@ -133,7 +133,7 @@ void Networksetting::pushbutton_saveclicked()
         return;
     if (!file.write(QStringLiteral(NETCONFIGFILE))) {
         // The scripts would apply the old file.
-        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        LauncherMessageBox::writeFailed();
         return;
     }
     sync();

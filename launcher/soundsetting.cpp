@@ -39,7 +39,7 @@ void Soundsetting::init_show()
 
 void Soundsetting::fill(const PeripheralConfig& config)
 {
-    setMuted(config.mute, config.mute ? 0 : PeripheralConfig::sliderFromVolume(config.volume));
+    setMuted(config.mute, shownPosition(config));
     ui->checkBox_allowusb->setChecked(config.usbDisk);
     if (config.soundCard.contains(QLatin1String("HDMI")))
         ui->radioButton_hdmi->setChecked(true);
@@ -48,7 +48,11 @@ void Soundsetting::fill(const PeripheralConfig& config)
     ui->comboBox_language->setCurrentIndex(config.language);
     ui->comboBox_keyboard->setCurrentIndex(config.keyboard);
     m_stored = config;
-    m_storedPosition = ui->horizontalSlider->value();
+}
+
+int Soundsetting::shownPosition(const PeripheralConfig& config)
+{
+    return config.mute ? 0 : PeripheralConfig::sliderFromVolume(config.volume);
 }
 
 void Soundsetting::setMuted(bool mute, int position)
@@ -82,7 +86,7 @@ void Soundsetting::setlanguage()
 PeripheralConfig Soundsetting::values() const
 {
     PeripheralConfig config = m_stored;
-    if (ui->horizontalSlider->value() != m_storedPosition)
+    if (ui->horizontalSlider->value() != shownPosition(m_stored))
         config.volume = PeripheralConfig::volumeFromSlider(ui->horizontalSlider->value());
     config.mute = ui->checkBox_mute->isChecked();
     config.usbDisk = ui->checkBox_allowusb->isChecked();
@@ -101,12 +105,11 @@ PeripheralConfig Soundsetting::values() const
 bool Soundsetting::store(const PeripheralConfig& config)
 {
     if (!config.write()) {
-        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        LauncherMessageBox::writeFailed();
         return false;
     }
     sync();
     m_stored = config;
-    m_storedPosition = ui->horizontalSlider->value();
     return true;
 }
 

@@ -32,14 +32,16 @@ public slots:
 
 private:
     void fill(const PeripheralConfig& config);
+    // Where the slider stands for a stored value: a value read back from
+    // there is the stored one.
+    static int shownPosition(const PeripheralConfig& config);
     void setMuted(bool mute, int position);
     PeripheralConfig values() const;
     // Writes and flushes the file, or says that it could not; false then.
     bool store(const PeripheralConfig& config);
 
     Ui::Soundsetting* ui;
-    // What the file holds and the slider position shown for it, so that a
-    // value nobody changed is written back as it was.
+    // What the file holds, so that a value nobody changed is written back as
+    // it was.
     PeripheralConfig m_stored;
-    int m_storedPosition = 0;
 };

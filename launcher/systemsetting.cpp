@@ -187,7 +187,7 @@ bool Systemsetting::switchNetworkType(const QString& type)
     // On a full or read-only disk the type stays as it was, and so do the
     // interfaces.
     if (!NetworkSelection::write(type)) {
-        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        LauncherMessageBox::writeFailed();
         return false;
     }
     return true;

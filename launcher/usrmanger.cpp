@@ -155,7 +155,7 @@ void Usrmanger::pushbutton_create()
     lines << QString::number(ui->comboBox_selectRDP->currentIndex()) << ui->spinBox->text();
 #endif
     if (!ServerProfile::write(lines)) {
-        LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(122));
+        LauncherMessageBox::writeFailed();
         return;
     }
     ::sync();

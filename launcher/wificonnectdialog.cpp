@@ -232,7 +232,7 @@ bool WifiConnectDialog::stored(bool written)
     // A full or read-only disk: the scripts after this step would act on the
     // old settings, so the connection stops here and says why.
     setBusy(false);
-    LauncherMessageBox::information(m_texts->getLanguage(122));
+    LauncherMessageBox::writeFailed();
     return false;
 }
 

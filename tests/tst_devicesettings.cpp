@@ -249,10 +249,7 @@ private slots:
         click(&page, "checkBox_allowusb");
         MessageBoxAnswerer answerer(answer);
         click(&page, "pushButton_save");
-        QStringList expected;
-        for (int id : textIds)
-            expected << text(id);
-        QCOMPARE(answerer.texts(), expected);
+        QCOMPARE(answerer.texts(), texts(textIds));
         QCOMPARE(Sandbox::readFile(peripheral), stored);
         QVERIFY(Sandbox::recordedCalls(loginScript("setperipheral.sh")).isEmpty());
     }

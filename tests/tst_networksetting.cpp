@@ -171,10 +171,7 @@ private slots:
         type(&page, {"10.9.9.9", "255.0.0.0", "10.9.9.1", "", ""});
         MessageBoxAnswerer answerer(answer);
         save(&page);
-        QStringList expected;
-        for (int id : textIds)
-            expected << text(id);
-        QCOMPARE(answerer.texts(), expected);
+        QCOMPARE(answerer.texts(), texts(textIds));
         QCOMPARE(Sandbox::readFile(netconfig), staticFile);
         QTest::qWait(200);
         QVERIFY(scriptOrder().isEmpty());

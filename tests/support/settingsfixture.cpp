@@ -126,4 +126,12 @@ QString text(int id)
     return TerminalAttribution::getInstance()->getLanguage(id);
 }
 
+QStringList texts(const QList<int>& ids)
+{
+    QStringList looked;
+    for (int id : ids)
+        looked << text(id);
+    return looked;
+}
+
 } // namespace SettingsFixture

@@ -38,6 +38,7 @@ void clearScriptOrder();
 QStringList overlappingScripts();
 
 QString text(int id);
+QStringList texts(const QList<int>& ids);
 // A widget by object name anywhere below root; fails the test when absent.
 template <typename T> T* child(QWidget* root, const char* name);
 } // namespace SettingsFixture
