@@ -75,6 +75,18 @@ add_veth() {
     ip link set "$name" "$state"
 }
 
+# The kernel reports a veth as running a moment after both ends are up
+# (its link watcher may wait up to a second); a test that looks at the
+# interface at once must see it as the terminal would a settled link.
+wait_running() {
+    local name=$1 tries
+    for ((tries = 0; tries < 300; tries++)); do
+        [[ $(cat "/sys/class/net/$name/operstate" 2>/dev/null) == up ]] && return 0
+        sleep 0.01
+    done
+    die "$name did not come up"
+}
+
 outer() {
     local interfaces=() console=192.168.1.1/24 noif=0
     while [[ $# -gt 0 ]]; do
@@ -136,10 +148,12 @@ setup() {
             ip -n console addr add "$console" brd + dev eth0
             ip -n console link set eth0 up
             ip -n console route add default dev eth0
+            wait_running "$name"
             first=0
         else
             add_veth "$name" "$cidr" console "p-$name"
             ip -n console link set "p-$name" up
+            wait_running "$name"
         fi
     done
     make_host_tree console
@@ -210,6 +224,8 @@ peer_if() {
     local name=${spec%%=*} cidr=${spec#*=}
     add_veth "$name" "$cidr" console "p-$name" "$state"
     ip -n console link set "p-$name" up
+    [[ $state == up ]] && wait_running "$name"
+    return 0
 }
 
 case ${1:-} in
