@@ -7,8 +7,9 @@
 
 int main(int argc, char* argv[])
 {
-    SingleCoreApplication app(QStringLiteral("TerminalClient"), argc, argv);
+    // First, so that the instance check's warnings read like all others.
     qInstallMessageHandler(Helper::myMsgHandler);
+    SingleCoreApplication app(QStringLiteral("TerminalClient"), argc, argv);
     // The agent's scripts and companion program are found beside it.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     qDebug() << QDir::currentPath();

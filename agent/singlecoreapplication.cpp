@@ -7,6 +7,10 @@
 #include <QLockFile>
 #include <QThread>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
 #include <unistd.h>
 
 SingleCoreApplication::SingleCoreApplication(const QString& id, int& argc, char** argv)
@@ -17,6 +21,14 @@ SingleCoreApplication::SingleCoreApplication(const QString& id, int& argc, char*
     // Only a lock whose owner has died is stale, however old it is.
     m_lock->setStaleLockTime(0);
     m_primary = m_lock->tryLock(0);
+    const int lockErrno = errno;
+    if (!m_primary && !heldByLiveProcess()) {
+        // A full or read-only temporary directory says nothing about another
+        // instance: without the lock only one that answers stops this one.
+        qWarning() << "SingleCoreApplication::SingleCoreApplication: cannot make the instance lock"
+                   << m_lock->fileName() << ":" << std::strerror(lockErrno) << "- going on without it";
+        m_primary = !answers();
+    }
     if (m_primary)
         listen();
 }
@@ -25,8 +37,8 @@ SingleCoreApplication::~SingleCoreApplication() = default;
 
 void SingleCoreApplication::listen()
 {
-    // Holding the lock, any socket left under the name belongs to a dead
-    // instance.
+    // Holding the lock, or having found nobody answering, any socket left
+    // under the name belongs to a dead instance.
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     if (!m_server->listen(m_serverName)) {
@@ -41,6 +53,27 @@ void SingleCoreApplication::listen()
             });
         }
     });
+}
+
+bool SingleCoreApplication::heldByLiveProcess() const
+{
+    if (m_lock->error() != QLockFile::LockFailedError)
+        return false;
+    // A stale lock that could not be removed (the directory turned read-only
+    // after its owner died) is no instance; an unreadable one may be one
+    // being written, so it counts as held.
+    qint64 pid = 0;
+    QString hostName, appName;
+    if (!m_lock->getLockInfo(&pid, &hostName, &appName) || pid <= 0)
+        return true;
+    return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
+}
+
+bool SingleCoreApplication::answers() const
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_serverName, QIODevice::WriteOnly);
+    return socket.waitForConnected(1000);
 }
 
 bool SingleCoreApplication::isRunning() const

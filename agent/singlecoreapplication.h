@@ -10,7 +10,8 @@ class QLockFile;
 
 // A non-GUI application object of which only one runs per id and user. The
 // first instance holds a lock file and listens on a local socket; a later
-// one finds the lock taken and can send the first a message.
+// one finds the lock taken and can send the first a message. When the lock
+// cannot be made at all, an instance that answers on the socket counts.
 class SingleCoreApplication : public QCoreApplication
 {
     Q_OBJECT
@@ -29,6 +30,10 @@ signals:
     void messageReceived(const QString& message);
 
 private:
+    // After a failed tryLock: whether the lock is another process's, alive.
+    bool heldByLiveProcess() const;
+    // Whether an instance listens under our name.
+    bool answers() const;
     void listen();
 
     QString m_serverName;

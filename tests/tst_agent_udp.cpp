@@ -401,6 +401,29 @@ private slots:
         QVERIFY(answers());
     }
 
+    void startsWithoutInstanceLock_data()
+    {
+        QTest::addColumn<bool>("crashedBefore");
+        QTest::newRow("read-only /tmp") << false;
+        // The lock of an agent that died cannot be removed either.
+        QTest::newRow("stale lock on a read-only /tmp") << true;
+    }
+
+    void startsWithoutInstanceLock()
+    {
+        QFETCH(bool, crashedBefore);
+        QVERIFY(Sandbox::run("sh", {"-c", "rm -f /tmp/TerminalClient-*"}) == 0);
+        if (crashedBefore) {
+            QVERIFY(startAgent());
+            agent->kill();
+        }
+        const ReadOnlyDirectory readOnlyTmp("/tmp");
+        QVERIFY(readOnlyTmp.ok());
+        QVERIFY(startAgent());
+        QCOMPARE(agent->countStderr("cannot make the instance lock"), 1);
+        QVERIFY(answers());
+    }
+
     void floodIsBounded()
     {
         // Slow reports keep the workers busy while requests pile up.
