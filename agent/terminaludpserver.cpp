@@ -17,7 +17,8 @@ TerminalUdpServer::TerminalUdpServer(QObject* parent)
     : QObject(parent), m_udpSocket(new QUdpSocket(this))
 {
     qDebug() << "TerminalUdpServer::TerminalUdpServer";
-    if (!m_udpSocket->bind(QHostAddress::Any, Config::getInstance()->udpPort()))
+    // IPv4 only: Any would be dual-stack and take IPv6 datagrams too.
+    if (!m_udpSocket->bind(QHostAddress::AnyIPv4, Config::getInstance()->udpPort()))
         qFatal("TerminalUdpServer::TerminalUdpServer: bind failure!!!");
     connect(m_udpSocket, &QUdpSocket::readyRead, this, &TerminalUdpServer::onServerReadyRead);
 }

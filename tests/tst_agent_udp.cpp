@@ -424,6 +424,20 @@ private slots:
         QVERIFY(answers());
     }
 
+    void ipv6DatagramsAreNotHeard()
+    {
+        QVERIFY(startAgent());
+        QUdpSocket v6, v4;
+        const QByteArray request = "##{\"key\":\"TERMINALMSG_REQUEST\"}";
+        QCOMPARE(v6.writeDatagram(request, QHostAddress::LocalHostIPv6, 9800), qint64(request.size()));
+        // Datagrams are taken in arrival order: once this later one is in,
+        // the IPv6 one would have been too.
+        const QByteArray reboot = "##{\"key\":\"TERMINALREBOOT_REQUEST\",\"content\":\"[1]\"}";
+        QCOMPARE(v4.writeDatagram(reboot, QHostAddress::LocalHost, 9800), qint64(reboot.size()));
+        QVERIFY(agent->waitForStderr("TerminalRebootRequest"));
+        QCOMPARE(agent->countStderr("TerminaMsgRequest"), 0);
+    }
+
     void floodIsBounded()
     {
         // Slow reports keep the workers busy while requests pile up.
