@@ -105,14 +105,23 @@ std::shared_ptr<const Config::InterfaceTable> Config::currentInterfaces()
 
 // The first IPv4 entry of the first interface, by name, that has one. An
 // interface holding only an IPv6 link-local address (a wired link still
-// waiting for its lease) must not hide the address of the next one.
+// waiting for its lease) must not hide the address of the next one. A link
+// that is down keeps its address (the wire after switching to Wi-Fi), so
+// interfaces up and running come first and the others only when none is.
 std::optional<QNetworkAddressEntry> Config::ownEntry(const InterfaceTable& table)
 {
-    for (const QNetworkInterface& interface : table) {
-        const QList<QNetworkAddressEntry> entries = interface.addressEntries();
-        for (const QNetworkAddressEntry& entry : entries) {
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
-                return entry;
+    for (const bool runningOnly : {true, false}) {
+        for (const QNetworkInterface& interface : table) {
+            const auto flags = interface.flags();
+            const bool running =
+                flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning);
+            if (runningOnly && !running)
+                continue;
+            const QList<QNetworkAddressEntry> entries = interface.addressEntries();
+            for (const QNetworkAddressEntry& entry : entries) {
+                if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
+                    return entry;
+            }
         }
     }
     return std::nullopt;
@@ -129,7 +138,10 @@ QHostAddress Config::getAddress()
 
 quint32 Config::getBroadcast()
 {
-    const auto table = currentInterfaces();
+    // The report goes where the terminal is now: an address that appeared or
+    // changed since the last look-up must not leave it addressed to 0.0.0.0
+    // or to a network the terminal has left.
+    const auto table = rebuildInterfaces();
     const auto entry = ownEntry(*table);
     if (!entry)
         return 0;

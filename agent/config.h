@@ -29,9 +29,11 @@ public:
     QString id() const { return m_id; }
     QString compileDate() const { return m_compileDate; }
 
-    // The terminal's own IPv4 address; rebuilds the interface table first.
+    // The terminal's own IPv4 address, of an interface up and running when
+    // there is one; rebuilds the interface table first.
     QHostAddress getAddress();
-    // The IPv4 broadcast address in host order, 0 when there is none.
+    // The IPv4 broadcast address in host order that goes with getAddress(),
+    // 0 when there is none; rebuilds the interface table first.
     quint32 getBroadcast();
     // The hardware address of "eth0", empty when there is no such interface.
     QString getHardAdress();

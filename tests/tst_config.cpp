@@ -104,11 +104,34 @@ private slots:
         QCOMPARE(config->getHardAdress().toLower(), mac);
     }
 
-    void wiredDownStillUsed()
+    void runningInterfaceFirst_data()
     {
-        ip({"link", "set", "eth0", "down"});
-        QCOMPARE(Config::getInstance()->getAddress(), QHostAddress("192.168.1.20"));
-        ip({"link", "set", "eth0", "up"});
+        QTest::addColumn<QString>("eth0");
+        QTest::addColumn<QString>("wlan0");
+        QTest::addColumn<QString>("own");
+        QTest::addColumn<QString>("broadcast");
+        // A wire left down after switching to Wi-Fi, or unplugged, keeps its address.
+        QTest::newRow("wired down") << "down" << "up" << "10.0.0.5" << "10.255.255.255";
+        QTest::newRow("wired without carrier") << "no carrier" << "up" << "10.0.0.5" << "10.255.255.255";
+        QTest::newRow("both down") << "down" << "down" << "192.168.1.20" << "192.168.1.255";
+        // Last, so that both are up for the steps that follow.
+        QTest::newRow("both up") << "up" << "up" << "192.168.1.20" << "192.168.1.255";
+    }
+
+    void runningInterfaceFirst()
+    {
+        QFETCH(QString, eth0);
+        QFETCH(QString, wlan0);
+        ip({"link", "set", "eth0", eth0 == "down" ? "down" : "up"});
+        // The wire's other end is the console's.
+        ip({"-n", "console", "link", "set", "p-eth0", eth0 == "no carrier" ? "down" : "up"});
+        ip({"link", "set", "wlan0", wlan0});
+        QFETCH(QString, own);
+        QFETCH(QString, broadcast);
+        Config* config = Config::getInstance();
+        // A link that comes up runs a moment later.
+        QTRY_COMPARE(config->getAddress(), QHostAddress(own));
+        QCOMPARE(config->getBroadcast(), QHostAddress(broadcast).toIPv4Address());
     }
 
     void linkLocalOnlyDoesNotHideNextInterface()
@@ -121,14 +144,16 @@ private slots:
         QVERIFY(!config->getHardAdress().isEmpty());
     }
 
-    void broadcastSeesLastRebuild()
+    void broadcastFollowsAddressChange()
     {
         Config* config = Config::getInstance();
         QCOMPARE(config->getAddress(), QHostAddress("10.0.0.5"));
         ip({"addr", "add", "192.168.1.20/24", "brd", "+", "dev", "eth0"});
-        // Only the address lookup rebuilds the table.
+        // A report's destination is looked up first, before its own address.
+        QCOMPARE(config->getBroadcast(), 3232236031u);
+        ip({"addr", "flush", "dev", "eth0"});
         QCOMPARE(config->getBroadcast(), QHostAddress("10.255.255.255").toIPv4Address());
-        QCOMPARE(config->getAddress(), QHostAddress("192.168.1.20"));
+        ip({"addr", "add", "192.168.1.20/24", "brd", "+", "dev", "eth0"});
         QCOMPARE(config->getBroadcast(), 3232236031u);
     }
 
