@@ -68,18 +68,6 @@ private slots:
         QCOMPARE(ScriptRunner::execute(script), -1);
     }
 
-    void shellRunsScriptWithoutInterpreterLine()
-    {
-        FakeScript fake{"out\n", 5};
-        fake.plain = true;
-        QVERIFY(Sandbox::writeRecordingScript(script, fake));
-        const QStringList arguments{"a b", "", "$(touch /tmp/x)", "*"};
-        QCOMPARE(ScriptRunner::execute(script, arguments, ScriptRunner::Via::Shell), 5);
-        QCOMPARE(ScriptRunner::execute(script, arguments), -2);
-        QCOMPARE(Sandbox::recordedCalls(script), QList<QStringList>{arguments});
-        QVERIFY(!QFile::exists("/tmp/x"));
-    }
-
     void shellStartsNoUnreadableScript_data()
     {
         QTest::addColumn<QString>("path");
