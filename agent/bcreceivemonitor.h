@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 
+class QTimer;
+
 // Keeps the broadcast receiver companion "./ReceiveBc" running: started at
-// once, started again whenever it crashes.
+// once, started again whenever it crashes; a companion that keeps crashing
+// waits longer before each restart.
 class BcReceiveMonitor : public QObject
 {
     Q_OBJECT
@@ -13,6 +17,14 @@ public:
     explicit BcReceiveMonitor(QObject* parent = nullptr);
     ~BcReceiveMonitor() override;
 
+    // Ends the companion for good: no restart follows.
+    void stop();
+
+    // The wait before restarting a companion that crashed after running
+    // ranMs: none the first time, then 1 s doubling up to a minute. Counts
+    // the crash in crashesInARow, which a run of a minute or more resets.
+    static int restartDelayMs(int& crashesInARow, qint64 ranMs);
+
 public slots:
     void onError(QProcess::ProcessError error);
 
@@ -20,4 +32,7 @@ private:
     void start();
 
     QProcess* m_process;
+    QTimer* m_restartTimer;
+    QElapsedTimer m_running;
+    int m_crashesInARow = 0;
 };

@@ -5,6 +5,9 @@
 #include <QDebug>
 #include <QDir>
 
+#include <cstdio>
+#include <cstdlib>
+
 int main(int argc, char* argv[])
 {
     // First, so that the instance check's warnings read like all others.
@@ -26,5 +29,13 @@ int main(int argc, char* argv[])
 
     TerminalClient client;
     qDebug() << "Terminclient version: " << TerminalClient::version();
-    return app.exec();
+    const int result = app.exec();
+    // Only a started reboot or power-off ends the loop: end at once. Tasks
+    // still running are abandoned with the process instead of waited for (as
+    // the application's destructor would), so no destructor runs: the
+    // companion is stopped and the log flushed here.
+    client.stopCompanion();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(result);
 }

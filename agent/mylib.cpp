@@ -139,7 +139,7 @@ RDP_Info Provider::getRDPInfo()
         return RDP_Info();
     }
     const ScriptRunner::Output output =
-        ScriptRunner::read(QString::fromLatin1(GetScript), {}, GetScriptTimeoutMs);
+        ScriptRunner::read(QString::fromLatin1(GetScript), {}, GetScriptTimeoutMs, ScriptRunner::Via::Shell);
     if (!output.ok) {
         qWarning() << "Provider::failed get RDP info " << output.errorText;
         return RDP_Info();
@@ -193,7 +193,8 @@ void Provider::setRDPInfo(const QString& address, const QString& user, const QSt
                    << std::strerror(errno);
         return;
     }
-    ScriptRunner::execute(QString::fromLatin1(UpdateScript), {address, user, password, port});
+    ScriptRunner::execute(QString::fromLatin1(UpdateScript), {address, user, password, port},
+                          ScriptRunner::Via::Shell);
     qDebug() << "Provider::setRDPInfo: ";
     qDebug() << "\tRDP_IP: \t" << address;
     qDebug() << "\tRDP_USER: \t" << user;

@@ -53,16 +53,33 @@ void PowerCommand::execute(const std::string& key, const std::string& content) c
         return;
     }
     qDebug() << "subIP: " << own;
+    bool started = false;
     for (const qint32 target : *targets) {
         qDebug() << elementLabel << target;
         if (target != own)
             continue;
         trace("[## find target ip\n");
-        const QString program = QFile::exists(QString::fromLatin1(script))
-                                    ? QString::fromLatin1(script)
-                                    : QString::fromLatin1(fallback);
-        ScriptRunner::startDetached(program);
+        if (start()) {
+            started = true;
+        } else {
+            // Quitting would leave a terminal that neither goes down nor can
+            // be reached again.
+            qWarning().noquote() << name + "::dealTask: neither" << script << "nor" << fallback
+                                 << "could be started; the agent keeps serving";
+        }
+    }
+    // Asked only once the list is walked: the agent ends at once, without
+    // waiting for running tasks, this one included.
+    if (started) {
         if (QCoreApplication* app = QCoreApplication::instance())
             QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
     }
+}
+
+bool PowerCommand::start() const
+{
+    const QString path = QString::fromLatin1(script);
+    if (QFile::exists(path) && ScriptRunner::startDetached(path, {}, {}, ScriptRunner::Via::Shell))
+        return true;
+    return ScriptRunner::startDetached(QString::fromLatin1(fallback));
 }

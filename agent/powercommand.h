@@ -17,4 +17,9 @@ struct PowerCommand
     static const PowerCommand& shutdown();
 
     void execute(const std::string& key, const std::string& content) const;
+
+private:
+    // The device script, or the plain command when the script is missing or
+    // cannot be started; false when neither started.
+    bool start() const;
 };

@@ -30,6 +30,11 @@ QString TerminalClient::version()
     return Config::getInstance()->version();
 }
 
+void TerminalClient::stopCompanion()
+{
+    m_bcReceiveMonitor->stop();
+}
+
 void TerminalClient::onNetworkOnlineChange(bool state)
 {
     qDebug() << "TerminalClient::onNetworkOnlineChange: " << state;

@@ -19,6 +19,9 @@ public:
 
     static QString version();
 
+    // Stops the companion program for good, as the agent ends.
+    void stopCompanion();
+
 public slots:
     void onNetworkOnlineChange(bool state);
 

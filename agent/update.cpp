@@ -23,11 +23,14 @@ bool Update::checkUpdatePackage(const QString& path)
 
 bool Update::updateSystem(const QString& path)
 {
-    // The script and its one argument go to the process as a list: no shell
-    // reads the path or the directory name.
+    // The script and its one argument go to the shell as a list: the shell
+    // reads the script, never the path or the directory name as a command.
     const QString program = QDir::currentPath() + QStringLiteral("/update.sh");
     qDebug() << program + QLatin1Char(' ') + path;
-    return ScriptRunner::execute(program, {path}) == 0;
+    const int status = ScriptRunner::execute(program, {path}, ScriptRunner::Via::Shell);
+    if (status > 0)
+        qWarning() << "Update::updateSystem: update.sh exited with status" << status;
+    return status == 0;
 }
 
 bool Update::reply(int socket, const char* text)
@@ -54,7 +57,7 @@ void Update::dealTask()
             qDebug() << "Update::dealTask: 3)clean";
             const QString clean = directory + QStringLiteral("/clearUpdate.sh");
             qDebug() << clean;
-            ScriptRunner::execute(clean);
+            ScriptRunner::execute(clean, {}, ScriptRunner::Via::Shell);
         }
     }
     ::close(socket);

@@ -7,6 +7,7 @@
 #include "streamclient.h"
 #include "testframe.h"
 
+#include "bcreceivemonitor.h"
 #include "shareprotocol.h"
 
 #include <QDeadlineTimer>
@@ -122,6 +123,13 @@ class TestAgentTcp : public QObject
         return int(Sandbox::readFile(path).count('\n'));
     }
 
+    // The process exists and is no zombie.
+    static bool runs(const QByteArray& pid)
+    {
+        const QByteArray stat = Sandbox::readFile("/proc/" + pid + "/stat");
+        return !stat.isEmpty() && !stat.contains(") Z ");
+    }
+
 private slots:
     void initTestCase()
     {
@@ -196,14 +204,17 @@ private slots:
                  package && scriptStatus >= 0 ? 2 : 0);
     }
 
-    void updateScriptsRunWithoutShell()
+    void updateScriptsNeverParsedAsCommands()
     {
         // Blanks, a semicolon and a command substitution in the agent's
-        // directory are no more than characters of a file name.
+        // directory are no more than characters of a file name; the scripts
+        // are shipped as some devices do, without "#!" line and run bit.
         const QString directory = QStringLiteral("/opt/zoderer/term agent;$(touch pwned)");
+        FakeScript plain;
+        plain.plain = true;
         QVERIFY(Sandbox::writeRecordingScript(directory + "/getRDPinfo.sh", printing("a|b|c|1\n")));
-        QVERIFY(Sandbox::writeRecordingScript(directory + "/update.sh"));
-        QVERIFY(Sandbox::writeRecordingScript(directory + "/clearUpdate.sh"));
+        QVERIFY(Sandbox::writeRecordingScript(directory + "/update.sh", plain));
+        QVERIFY(Sandbox::writeRecordingScript(directory + "/clearUpdate.sh", plain));
         QVERIFY(Sandbox::writeFile(UploadFile, "package"));
         QVERIFY(startAgent(directory));
         QCOMPARE(exchange(requestBlock("UPDATE_REQUEST")), QByteArray("successfully!\0", 14));
@@ -387,14 +398,78 @@ private slots:
         QCOMPARE(agent->countStderr("Crashed ----> restart"), 1);
     }
 
-    void companionCrashingAlwaysIsRestartedAgain()
+    void companionCrashingAlwaysIsRestartedLessOften()
     {
+        // Each run notes when it started, in ms.
         QVERIFY(Sandbox::writeFile(script("ReceiveBc"),
-                                   "#!/bin/sh\necho run >> /tmp/receivebc.runs\nkill -KILL $$\n", true));
+                                   "#!/bin/sh\ndate +%s%3N >> /tmp/receivebc.runs\nkill -KILL $$\n", true));
         QVERIFY(startAgent());
-        QTRY_VERIFY(lineCount("/tmp/receivebc.runs") >= 5);
-        QVERIFY(agent->countStderr("Crashed ----> restart") >= 4);
+        QTRY_COMPARE_WITH_TIMEOUT(lineCount("/tmp/receivebc.runs"), 4, 10000);
+        QList<qint64> gaps;
+        const QList<QByteArray> starts = Sandbox::readFile("/tmp/receivebc.runs").trimmed().split('\n');
+        for (qsizetype i = 1; i < starts.size(); ++i)
+            gaps << starts.at(i).toLongLong() - starts.at(i - 1).toLongLong();
+        // At once, then after a second, then after two.
+        QVERIFY2(gaps.at(0) < 900 && gaps.at(1) >= 900 && gaps.at(1) < 1900 && gaps.at(2) >= 1900
+                     && gaps.at(2) < 3900,
+                 qPrintable(QString("gaps %1 %2 %3 ms").arg(gaps.at(0)).arg(gaps.at(1)).arg(gaps.at(2))));
+        QVERIFY(agent->countStderr("Crashed ----> restart") >= 3);
         QCOMPARE(exchange(requestBlock("OVERLAY_REQUEST")), QByteArray());
+    }
+
+    void companionRestartDelays_data()
+    {
+        QTest::addColumn<QList<qint64>>("ranMs"); // how long each run lasted before it crashed
+        QTest::addColumn<QList<int>>("delaysMs");
+        QTest::newRow("crashing at every start")
+            << QList<qint64>{0, 0, 0, 0, 0} << QList<int>{0, 1000, 2000, 4000, 8000};
+        QTest::newRow("up to a minute")
+            << QList<qint64>(9, 10) << QList<int>{0, 1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000};
+        QTest::newRow("a minute's run starts over")
+            << QList<qint64>{0, 0, 0, 60000, 0} << QList<int>{0, 1000, 2000, 0, 1000};
+        QTest::newRow("a shorter run does not") << QList<qint64>{0, 59999, 59999} << QList<int>{0, 1000, 2000};
+    }
+
+    void companionRestartDelays()
+    {
+        QFETCH(QList<qint64>, ranMs);
+        QFETCH(QList<int>, delaysMs);
+        int crashesInARow = 0;
+        QList<int> delays;
+        for (const qint64 ran : ranMs)
+            delays << BcReceiveMonitor::restartDelayMs(crashesInARow, ran);
+        QCOMPARE(delays, delaysMs);
+    }
+
+    void matchedRebootEndsAgentAtOnce()
+    {
+        // A long update runs and the companion is up when the reboot comes.
+        FakeScript slow;
+        slow.sleepSeconds = 30;
+        const QString reboot = QStringLiteral("/opt/zoderer/login/reboot.sh");
+        QVERIFY(Sandbox::writeRecordingScript(script("update.sh"), slow));
+        QVERIFY(Sandbox::writeRecordingScript(reboot));
+        QVERIFY(Sandbox::writeFile(script("ReceiveBc"),
+                                   "#!/bin/sh\necho $$ > /tmp/receivebc.pid\nexec sleep 1000\n", true));
+        QVERIFY(Sandbox::writeFile(UploadFile, "package"));
+        QVERIFY(startAgent());
+        StreamClient update(Terminal);
+        QVERIFY(update.connected() && update.send(requestBlock("UPDATE_REQUEST")));
+        QTRY_COMPARE(Sandbox::recordedCalls(script("update.sh")).size(), 1);
+        QTRY_VERIFY(Sandbox::readFile("/tmp/receivebc.pid").endsWith('\n'));
+        const QByteArray companion = Sandbox::readFile("/tmp/receivebc.pid").trimmed();
+        QVERIFY(runs(companion));
+
+        std::unique_ptr<QUdpSocket> sender(Sandbox::udpSocket("console", 0));
+        QVERIFY(sender);
+        const QByteArray request =
+            QByteArray::fromStdString(PreData("TERMINALREBOOT_REQUEST", "[-1062731500]").toString());
+        QCOMPARE(sender->writeDatagram(request, QHostAddress(Terminal), 9800), qint64(request.size()));
+        QVERIFY(agent->waitForExit(3000));
+        QCOMPARE(agent->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(agent->process().exitCode(), 0);
+        QTRY_COMPARE(Sandbox::recordedCalls(reboot).size(), 1);
+        QTRY_VERIFY(!runs(companion));
     }
 
     void companionEndingNormallyStaysEnded_data()

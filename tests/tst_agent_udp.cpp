@@ -4,8 +4,10 @@
 #include "shareprotocol.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUdpSocket>
 
 #include <memory>
@@ -25,9 +27,10 @@ class TestAgentUdp : public QObject
 
     QString script(const QString& name) const { return agent->localDirectory() + "/" + name; }
 
-    bool startAgent()
+    bool startAgent(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
         agent = std::make_unique<AgentProcess>();
+        agent->process().setProcessEnvironment(environment);
         return agent->install() && agent->start()
                && agent->waitForStderr("Terminclient version");
     }
@@ -111,10 +114,14 @@ private slots:
         sender.reset(Sandbox::udpSocket("console", 0));
         QVERIFY(listener && sender);
         QVERIFY(Sandbox::run("rm", {"-rf", "/opt/zoderer", "/opt/system", "/tmp/sandbox-calls.log"}) == 0);
+        // Settings scripts as some devices ship them: no "#!" line, no run bit.
+        FakeScript settings{"10.1.1.1|alice|s3cret|3389\n"};
+        settings.plain = true;
         QVERIFY(Sandbox::writeRecordingScript(AgentProcess::DefaultDirectory + QString("/getRDPinfo.sh"),
-                                              {"10.1.1.1|alice|s3cret|3389\n"}));
+                                              settings));
+        settings.output.clear();
         QVERIFY(Sandbox::writeRecordingScript(AgentProcess::DefaultDirectory
-                                              + QString("/updateRDPinfo.sh")));
+                                              + QString("/updateRDPinfo.sh"), settings));
     }
 
     void cleanup()
@@ -276,6 +283,55 @@ private slots:
         QVERIFY(agent->waitForExit(5000));
         QCOMPARE(agent->process().exitCode(), 0);
         QTRY_COMPARE(Sandbox::standinCalls(), QStringList{"reboot "});
+    }
+
+    void powerScriptThatCannotBeExecuted_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("directory");      // else a script without "#!" line and run bit
+        QTest::addColumn<bool>("commandOnPath");
+        QTest::addColumn<QStringList>("standins"); // the plain commands started
+        const QString reboot = loginDir + "/reboot.sh";
+        QTest::newRow("reboot.sh plain") << QByteArray("TERMINALREBOOT_REQUEST") << reboot << false << true
+                                         << QStringList();
+        QTest::newRow("poweroff.sh plain") << QByteArray("TERMINALSHUTDOWN_REQUEST")
+                                           << "/opt/system/zoderer/poweroff.sh" << false << true << QStringList();
+        QTest::newRow("reboot.sh a directory") << QByteArray("TERMINALREBOOT_REQUEST") << reboot << true << true
+                                              << QStringList{"reboot "};
+        QTest::newRow("neither starts") << QByteArray("TERMINALREBOOT_REQUEST") << reboot << true << false
+                                        << QStringList();
+    }
+
+    void powerScriptThatCannotBeExecuted()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(QString, path);
+        QFETCH(bool, directory);
+        QFETCH(bool, commandOnPath);
+        QFETCH(QStringList, standins);
+        FakeScript plain;
+        plain.plain = true;
+        // A directory is what the shell cannot read even for root.
+        QVERIFY(directory ? QDir().mkpath(path) : Sandbox::writeRecordingScript(path, plain));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!commandOnPath) {
+            environment.insert("PATH", "/usr/bin");
+            QVERIFY(QStandardPaths::findExecutable("reboot", {"/usr/bin"}).isEmpty());
+        }
+        QVERIFY(startAgent(environment));
+        sendPacket(key, "[-1062731500]", terminal);
+        QVERIFY(agent->waitForStdout("[## find target ip"));
+        if (commandOnPath) {
+            QVERIFY(agent->waitForExit(5000));
+            QCOMPARE(agent->process().exitCode(), 0);
+        } else {
+            QVERIFY(agent->waitForStderr("Warning: TerminalReboot::dealTask: neither " + path
+                                         + " nor reboot could be started; the agent keeps serving"));
+            QVERIFY(answers());
+        }
+        QCOMPARE(waitForCalls(path, directory ? 0 : 1).size(), directory ? 0 : 1);
+        QTRY_COMPARE(Sandbox::standinCalls(), standins);
     }
 
     void rebootNotListedOrRejected_data()

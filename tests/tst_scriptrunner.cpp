@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 // Every device script goes through ScriptRunner: arguments stay arguments,
 // and a script that hangs is not waited for beyond its limit.
@@ -27,10 +28,14 @@ private slots:
 
     void missingProgram()
     {
+        // The reason a start failed is logged.
+        const QString failed = "^ScriptRunner::%1: \"/opt/test/absent.sh\" failed: \".+\"$";
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(failed.arg("execute")));
         QCOMPARE(ScriptRunner::execute("/opt/test/absent.sh"), -2);
         const ScriptRunner::Output output = ScriptRunner::read("/opt/test/absent.sh", {}, 1000);
         QVERIFY(!output.ok);
         QVERIFY(!output.errorText.isEmpty());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(failed.arg("startDetached")));
         QVERIFY(!ScriptRunner::startDetached("/opt/test/absent.sh"));
     }
 
@@ -61,6 +66,29 @@ private slots:
         QVERIFY(Sandbox::writeFile(script, "#!/bin/sh\necho x\nkill -SEGV $$\n", true));
         QVERIFY(!ScriptRunner::read(script, {}, 5000).ok);
         QCOMPARE(ScriptRunner::execute(script), -1);
+    }
+
+    void shellStartsNoUnreadableScript_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "/opt/test/absent.sh" << "no such file";
+        QTest::newRow("directory") << "/opt/test" << "not a readable file";
+    }
+
+    void shellStartsNoUnreadableScript()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QVERIFY(Sandbox::writeFile("/opt/test/file", ""));
+        const QString warning = "ScriptRunner::%1: \"" + path + "\" failed: \"" + reason + "\"";
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning.arg("execute")));
+        QCOMPARE(ScriptRunner::execute(path, {}, ScriptRunner::Via::Shell), -2);
+        const ScriptRunner::Output output = ScriptRunner::read(path, {}, 1000, ScriptRunner::Via::Shell);
+        QVERIFY(!output.ok);
+        QCOMPARE(output.errorText, reason);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning.arg("startDetached")));
+        QVERIFY(!ScriptRunner::startDetached(path, {}, {}, ScriptRunner::Via::Shell));
     }
 
     void detachedRunsInGivenDirectory()

@@ -80,8 +80,8 @@ bool Sandbox::writeRecordingScript(const QString& path, const FakeScript& fake)
 {
     // Each call appends its argument count and its arguments, each ended by
     // a NUL byte, so that blanks, quotes and line ends survive the record.
-    QByteArray body = "#!/bin/sh\n"
-                      "printf '%s\\0' \"$#\" \"$@\" >> '" + path.toUtf8() + ".calls'\n";
+    QByteArray body = fake.plain ? QByteArray() : QByteArray("#!/bin/sh\n");
+    body += "printf '%s\\0' \"$#\" \"$@\" >> '" + path.toUtf8() + ".calls'\n";
     if (fake.sleepSeconds > 0)
         body += "sleep " + QByteArray::number(fake.sleepSeconds) + "\n";
     if (!fake.output.isEmpty()) {
@@ -92,7 +92,8 @@ bool Sandbox::writeRecordingScript(const QString& path, const FakeScript& fake)
     body += fake.commands;
     body += "\nexit " + QByteArray::number(fake.exitCode) + "\n";
     QFile::remove(path + ".calls");
-    return writeFile(path, body, true);
+    QFile::remove(path);
+    return writeFile(path, body, !fake.plain);
 }
 
 QList<QStringList> Sandbox::recordedCalls(const QString& scriptPath)

@@ -14,6 +14,7 @@ struct FakeScript
     int exitCode = 0;
     int sleepSeconds = 0;
     QByteArray commands = {}; // shell lines run after the output, before the exit
+    bool plain = false;       // as some devices ship scripts: no "#!" line, no run bit
 };
 
 // What tests need from the sandbox they run in: the guard, files, fake
