@@ -6,6 +6,8 @@
 
 #include <QDebug>
 
+#include <cstring>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -28,7 +30,12 @@ void GetShareProtocolDataRun::run()
     }
     if (received > 255)
         buffer[255] = '\0';
-    qDebug() << "GetShareProtocolDataRun::receive: " << buffer;
+    // A settings request belongs on the UDP port, but one sent here must not
+    // leave its password in the log.
+    if (std::strstr(buffer, "RDP_PASSWORD") != nullptr)
+        qDebug() << "GetShareProtocolDataRun::receive: <text with a password, not logged>";
+    else
+        qDebug() << "GetShareProtocolDataRun::receive: " << buffer;
 
     PreData* packet = nullptr;
     if (PreData::isShareProtocol(buffer, unsigned(received)))

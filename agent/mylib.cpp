@@ -31,6 +31,24 @@ const char* screenDevice()
     return device;
 }
 
+// The log says that a password is there and how long it is, never what it is.
+QByteArray masked(qsizetype length)
+{
+    return "<" + QByteArray::number(length) + " bytes>";
+}
+
+// The settings script's output as logged: the password field, from the
+// second "|" up to the port's, masked.
+QByteArray maskedOutput(const QByteArray& output)
+{
+    const qsizetype begin = output.indexOf('|', output.indexOf('|') + 1) + 1;
+    if (begin == 0)
+        return output;
+    const qsizetype last = output.lastIndexOf('|');
+    const qsizetype end = last >= begin ? last : output.size();
+    return output.left(begin) + masked(end - begin) + output.mid(end);
+}
+
 ScreenFrame::Channel channel(const fb_bitfield& field)
 {
     return {int(qMin<quint32>(field.offset, 64)), int(qMin<quint32>(field.length, 64))};
@@ -144,11 +162,11 @@ RDP_Info Provider::getRDPInfo()
         qWarning() << "Provider::failed get RDP info " << output.errorText;
         return RDP_Info();
     }
-    qDebug() << "Provider::getRDPInfo: " << output.standardOutput;
+    qDebug() << "Provider::getRDPInfo: " << maskedOutput(output.standardOutput);
     const RDP_Info info = parseRDPInfo(output.standardOutput);
     qDebug() << "RDP_IP: \t" << info.serverAddress;
     qDebug() << "RDP_USER: \t" << info.user;
-    qDebug() << "RDP_PASSWORD: \t" << info.password;
+    qDebug() << "RDP_PASSWORD: \t" << masked(info.password.size());
     qDebug() << "RDP_PORT: \t" << info.port;
     return info;
 }
@@ -193,11 +211,13 @@ void Provider::setRDPInfo(const QString& address, const QString& user, const QSt
                    << std::strerror(errno);
         return;
     }
-    ScriptRunner::execute(QString::fromLatin1(UpdateScript), {address, user, password, port},
-                          ScriptRunner::Via::Shell);
+    // Each character stands for one byte, which reaches the script unchanged.
+    ScriptRunner::executeBytes(QString::fromLatin1(UpdateScript),
+                               {address.toLatin1(), user.toLatin1(), password.toLatin1(), port.toLatin1()},
+                               ScriptRunner::Via::Shell);
     qDebug() << "Provider::setRDPInfo: ";
     qDebug() << "\tRDP_IP: \t" << address;
     qDebug() << "\tRDP_USER: \t" << user;
-    qDebug() << "\tRDP_PASSWORD: \t" << password;
+    qDebug() << "\tRDP_PASSWORD: \t" << masked(password.size());
     qDebug() << "\tRDP_PORT: \t" << port;
 }

@@ -21,9 +21,11 @@ public:
     // Captures and encodes one JPEG file into out (its allocation is reused).
     static bool getScreenImage(QByteArray& out);
 
-    // Runs "./getRDPinfo.sh" (at most 30 s) and reads its "|"-separated output.
+    // Runs "./getRDPinfo.sh" (at most 30 s) and reads its "|"-separated output,
+    // each byte as one Latin-1 character.
     static RDP_Info getRDPInfo();
-    // Runs "./updateRDPinfo.sh" with the four values as separate arguments.
+    // Runs "./updateRDPinfo.sh" with the four values as separate arguments,
+    // each Latin-1 character passed as the byte it stands for.
     static void setRDPInfo(const QString& address, const QString& user, const QString& password,
                            const QString& port);
 

@@ -2,7 +2,6 @@
 
 #include "addresscodec.h"
 #include "filerequest.h"
-#include "jsontext.h"
 #include "setrdpinforequest.h"
 #include "tcpcommands.h"
 #include "tcpconnection.h"
@@ -10,6 +9,7 @@
 #include "terminalrebootrequest.h"
 #include "terminalshutdownrequest.h"
 
+#include <QFile>
 #include <QMap>
 
 #include <algorithm>
@@ -28,8 +28,8 @@ struct Option
 };
 
 constexpr Option DiscoverOptions[] = {{"--to", true}, {"--time", true}, {"--json", false}};
-constexpr Option SetRdpOptions[] = {
-    {"--server", true}, {"--port", true}, {"--user", true}, {"--password", true}};
+constexpr Option SetRdpOptions[] = {{"--server", true}, {"--port", true}, {"--user", true},
+                                     {"--password", true}, {"--password-file", true}};
 constexpr Option PowerOptions[] = {{"--to", true}};
 constexpr Option OutputOptions[] = {{"-o", true}};
 
@@ -140,14 +140,11 @@ std::optional<std::string> port(const QString& text)
     return std::to_string(value);
 }
 
-// Packets carry 8-bit Latin-1 text; anything beyond it cannot be sent as is.
-std::optional<std::string> latin1(const QString& text)
+// Names and values travel as bytes: those the user typed, in the encoding of
+// the command line.
+std::string bytes(const QString& text)
 {
-    for (const QChar c : text) {
-        if (c.unicode() > 0xff)
-            return std::nullopt;
-    }
-    return text.toLatin1().toStdString();
+    return QFile::encodeName(text).toStdString();
 }
 
 // Sets the destination from --to, if given; returns an error text or nothing.
@@ -197,29 +194,37 @@ CommandLine setRdp(const Arguments& arguments)
         return invalid(
             QStringLiteral("invalid terminal address %1").arg(quoted(arguments.operands[0])));
 
-    const QString portText = arguments.options.value(QStringLiteral("--port"));
-    const auto portValue = port(portText);
-    if (!portValue)
-        return invalid(QStringLiteral("invalid port %1 for '--port' (1..65535 or empty)")
-                           .arg(quoted(portText)));
-    Json::Value settings(Json::objectValue);
-    settings["RDP_PORT"] = *portValue;
+    const QMap<QString, QString>& options = arguments.options;
+    CommandLine command;
+    if (options.contains(QStringLiteral("--port"))) {
+        const QString portText = options.value(QStringLiteral("--port"));
+        const auto portValue = port(portText);
+        if (!portValue)
+            return invalid(QStringLiteral("invalid port %1 for '--port' (1..65535 or empty)")
+                               .arg(quoted(portText)));
+        command.settings["RDP_PORT"] = *portValue;
+    }
     const std::pair<const char*, const char*> texts[] = {
         {"--server", "RDP_IP"}, {"--user", "RDP_USER"}, {"--password", "RDP_PASSWORD"}};
     for (const auto& [option, member] : texts) {
-        const auto value = latin1(arguments.options.value(QLatin1String(option)));
-        if (!value)
-            return invalid(QStringLiteral("the value of '%1' has a character outside Latin-1")
-                               .arg(QLatin1String(option)));
-        settings[member] = *value;
+        if (options.contains(QLatin1String(option)))
+            command.settings[member] = bytes(options.value(QLatin1String(option)));
+    }
+    const auto file = options.constFind(QStringLiteral("--password-file"));
+    if (file != options.constEnd()) {
+        if (command.settings.count("RDP_PASSWORD") != 0)
+            return invalid(QStringLiteral("give '--password' or '--password-file', not both"));
+        if (file->isEmpty())
+            return invalid(QStringLiteral("empty file name for '--password-file'"));
+        command.passwordFile = *file;
+    } else if (options.value(QStringLiteral("--password")) == QLatin1String("-")) {
+        command.settings.erase("RDP_PASSWORD");
+        command.passwordFile = QStringLiteral("-");
     }
 
-    CommandLine command;
-    command.action = CommandLine::Action::Send;
+    command.action = CommandLine::Action::SetRdp;
     command.destination = *destination;
     command.key = SetRdpinfoRequest::KEY;
-    command.content = JsonText::write(settings);
-    command.content.pop_back(); // the writer's closing line feed
     return command;
 }
 
@@ -298,16 +303,14 @@ CommandLine tcp(const QString& name, const Arguments& arguments)
         command.action = CommandLine::Action::Upload;
     } else {
         const QString& remote = arguments.operands[1];
-        const auto path = latin1(remote);
-        if (!path || path->empty())
-            return invalid(QStringLiteral("invalid path %1 on the terminal (Latin-1 text, not "
-                                          "empty)")
-                               .arg(quoted(remote)));
-        if (TcpConnection::requestBlock(FileRequest::KEY, TcpCommands::fileRequestContent(*path))
+        if (remote.isEmpty())
+            return invalid(QStringLiteral("invalid path %1 on the terminal (empty)").arg(quoted(remote)));
+        const std::string path = bytes(remote);
+        if (TcpConnection::requestBlock(FileRequest::KEY, TcpCommands::fileRequestContent(path))
                 .isEmpty())
             return invalid(QStringLiteral("path %1 is too long for one request to the terminal")
                                .arg(quoted(remote)));
-        command.remotePath = *path;
+        command.remotePath = path;
         command.action = CommandLine::Action::Get;
     }
     return command;
@@ -382,10 +385,20 @@ QString CommandLine::usage()
         "                      host must be on their network\n"
         "      --json          print each report as one JSON line (all members,\n"
         "                      including the password) instead of the table\n"
-        "  set-rdp ADDR [--server S] [--port P] [--user U] [--password W]\n"
-        "      Sends remote-desktop settings to the terminal at ADDR. An option left\n"
-        "      out is sent as empty text; P is empty or 1..65535. Terminals do not\n"
-        "      answer: run discover to see the settings in effect.\n"
+        "  set-rdp ADDR [--server S] [--port P] [--user U]\n"
+        "          [--password-file FILE | --password -]\n"
+        "      Sends remote-desktop settings to the terminal at ADDR. Settings left\n"
+        "      out keep their values: termctl first asks the terminal for its report\n"
+        "      (as discover does, so this host must be on its network) and sends\n"
+        "      nothing when none comes within 2 seconds. With all four given it does\n"
+        "      not ask. An empty value (--user '') clears a setting; P is empty or\n"
+        "      1..65535. Terminals do not answer: run discover to see the settings\n"
+        "      in effect.\n"
+        "      --password-file FILE  the password is the first line of FILE\n"
+        "      --password -          reads the password from standard input (a\n"
+        "                            prompt without echo when it is a terminal)\n"
+        "      --password W          works, but avoid it: W shows in the process\n"
+        "                            list of this host and in the shell's history\n"
         "  reboot [--to ADDR] IP...\n"
         "  shutdown [--to ADDR] IP...\n"
         "      Restarts or powers off the terminals with the addresses IP. The request\n"
@@ -408,7 +421,9 @@ QString CommandLine::usage()
         "      Prints this text (so do --help and -h).\n"
         "\n"
         "Addresses are dotted IPv4: four decimal numbers 0..255. An option's value\n"
-        "may also be given as --option=VALUE.\n"
+        "may also be given as --option=VALUE. Names and values are sent as the\n"
+        "bytes typed (UTF-8); report texts show as UTF-8 when they are, else as\n"
+        "Latin-1.\n"
         "\n"
         "FILE is written only when the transfer is complete. Transfers show their\n"
         "progress when standard error is a terminal.\n"
@@ -421,7 +436,8 @@ QString CommandLine::usage()
         "  termctl discover\n"
         "  termctl discover --to 192.168.1.255 --time 0.5 --json\n"
         "  termctl set-rdp 192.168.1.20 --server 10.1.1.1 --port 3389 --user alice "
-        "--password secret\n"
+        "--password-file pw.txt\n"
+        "  termctl set-rdp 192.168.1.20 --user bob --password -\n"
         "  termctl reboot 192.168.1.20 192.168.1.21\n"
         "  termctl shutdown --to 192.168.1.255 192.168.1.20\n"
         "  termctl screenshot 192.168.1.20 -o screen.jpg\n"

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <string>
 
 // What one run of termctl has to do, read from its arguments. Parsing needs
@@ -17,6 +18,7 @@ public:
         Invalid,  // see error
         Discover, // send the request, then collect reports
         Send,     // send the request, no answer expected
+        SetRdp,   // settings: fill the gaps from the terminal's report, then send
         Screenshot, // TCP: fetch a screenshot into localPath
         Upload,     // TCP: send the package localPath
         Update,     // TCP: install the uploaded package
@@ -39,4 +41,8 @@ public:
     std::string content;
     QString localPath;                      // screenshot, get: output; upload: package
     std::string remotePath;                 // get only
+    // set-rdp: the values given, as bytes, by request member ("RDP_IP",
+    // "RDP_USER", "RDP_PASSWORD", "RDP_PORT"); a value left out is absent.
+    std::map<std::string, std::string> settings;
+    QString passwordFile;                   // set-rdp: "-" is standard input
 };

@@ -34,7 +34,7 @@ bool ConsoleClient::send(const std::string& key, const std::string& content, qui
 }
 
 bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& reports,
-                             QString& error)
+                             QString& error, const std::string& awaitedIp)
 {
     QUdpSocket socket;
     // Shared, so that a console can run beside an agent or another console.
@@ -45,17 +45,19 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
                     .arg(socket.errorString());
         return false;
     }
-    QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&socket, &reports] {
+    QEventLoop loop;
+    QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&] {
         while (socket.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = socket.receiveDatagram();
             if (!datagram.isValid())
                 break;
             reports.addDatagram(datagram.data());
         }
+        if (!awaitedIp.empty() && reports.find(awaitedIp) != nullptr)
+            loop.quit();
     });
     if (!sendFrom(socket, TerminalMsgRequest::KEY, std::string(), destination, error))
         return false;
-    QEventLoop loop;
     QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
     loop.exec();
     return true;

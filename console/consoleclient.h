@@ -17,7 +17,9 @@ public:
                      QString& error);
 
     // Sends the discovery request and collects the reports heard for the
-    // given time. Terminals answer by broadcast to port 9800, not to the
+    // given time, or until the terminal with the address awaitedIp (dotted)
+    // has reported. Terminals answer by broadcast to port 9800, not to the
     // sender, so the request leaves from a socket bound to that port.
-    static bool discover(quint32 destination, int waitMs, ReportTable& reports, QString& error);
+    static bool discover(quint32 destination, int waitMs, ReportTable& reports, QString& error,
+                         const std::string& awaitedIp = std::string());
 };

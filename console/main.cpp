@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "consoleclient.h"
+#include "rdpsettings.h"
 #include "reporttable.h"
 #include "tcpcommands.h"
 
@@ -31,6 +32,16 @@ int finish(int status, const QString& error)
 
 int main(int argc, char* argv[])
 {
+    // Names and values are sent as the bytes typed, and Qt reads arguments as
+    // UTF-8: one that is not would reach the terminal changed.
+    for (int i = 1; i < argc; ++i) {
+        if (QString::fromLocal8Bit(argv[i]).toLocal8Bit() != argv[i]) {
+            fail(QStringLiteral("argument %1 is not UTF-8 text, and would not be sent as typed "
+                                "(a password in another encoding can come from --password-file)")
+                     .arg(i));
+            return 2;
+        }
+    }
     QCoreApplication app(argc, argv);
     const CommandLine command = CommandLine::parse(QCoreApplication::arguments().mid(1));
     QString error;
@@ -62,6 +73,8 @@ int main(int argc, char* argv[])
             return 1;
         }
         return 0;
+    case CommandLine::Action::SetRdp:
+        return finish(RdpSettings::run(command, error), error);
     case CommandLine::Action::Screenshot:
         return finish(TcpCommands::screenshot(command.destination, command.localPath, error), error);
     case CommandLine::Action::Get:

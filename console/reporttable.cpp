@@ -5,6 +5,8 @@
 #include "shareprotocol.h"
 #include "terminalmsg.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <iterator>
 #include <limits>
@@ -36,11 +38,22 @@ std::string member(const Json::Value& object, const char* name)
     return value.isString() ? value.asString() : std::string();
 }
 
+// Report texts are the bytes the terminal keeps: UTF-8 on newer devices,
+// Latin-1 on older ones, which is what bytes that are not UTF-8 are taken for.
+QString decoded(const std::string& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    const QString text = utf8(view);
+    return utf8.hasError() ? QString::fromLatin1(view) : text;
+}
+
 // Report texts come from the network: control characters would let a
 // terminal move the cursor or clear the screen of whoever reads the table.
-QString printable(const std::string& latin1)
+QString printable(const std::string& bytes)
 {
-    QString text = QString::fromLatin1(latin1.data(), qsizetype(latin1.size()));
+    QString text = decoded(bytes);
     for (QChar& c : text) {
         const char16_t code = c.unicode();
         if (code < 0x20 || (code >= 0x7f && code < 0xa0))
@@ -126,8 +139,23 @@ QString ReportTable::jsonLines() const
 {
     QString text;
     for (const Json::Value* report : sorted()) {
-        const std::string line = JsonText::write(*report);
-        text += QString::fromLatin1(line.data(), qsizetype(line.size()));
+        // Texts decoded one by one, as in the table: a line mixing UTF-8 and
+        // Latin-1 members still prints as UTF-8 throughout.
+        Json::Value shown = *report;
+        for (const std::string& name : shown.getMemberNames()) {
+            if (shown[name].isString())
+                shown[name] = decoded(shown[name].asString()).toUtf8().toStdString();
+        }
+        text += QString::fromStdString(JsonText::write(shown));
     }
     return text;
+}
+
+const Json::Value* ReportTable::find(const std::string& ip) const
+{
+    for (const auto& [id, report] : m_reports) {
+        if (id.first == ip)
+            return &report;
+    }
+    return nullptr;
 }

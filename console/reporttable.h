@@ -26,6 +26,9 @@ public:
     QString table() const;
     // Each report as received, one compact JSON object per line, same order.
     QString jsonLines() const;
+    // A report of the terminal with that address, its texts the bytes it sent;
+    // null when none came.
+    const Json::Value* find(const std::string& ip) const;
 
 private:
     std::vector<const Json::Value*> sorted() const;

@@ -95,14 +95,15 @@ std::string TcpCommands::uploadContent(const QString& fileName, quint32 crc, qin
 {
     QString name;
     for (const QChar c : fileName)
-        name += c == QLatin1Char(';') || c.unicode() > 0xff || c.unicode() < 0x20 ? QLatin1Char('_') : c;
+        name += c == QLatin1Char(';') || c.unicode() < 0x20 ? QLatin1Char('_') : c;
     const std::string rest = ";" + std::to_string(crc) + ";" + std::to_string(size);
     std::string content;
     for (;;) {
-        content = name.toLatin1().toStdString() + rest;
+        content = QFile::encodeName(name).toStdString() + rest;
         if (name.isEmpty() || !TcpConnection::requestBlock(UploadRequest::KEY, content).isEmpty())
             return content;
-        name.chop(1);
+        // Whole characters only: half a pair would not encode.
+        name.chop(name.back().isLowSurrogate() ? 2 : 1);
     }
 }
 
@@ -164,7 +165,7 @@ int TcpCommands::get(quint32 destination, const std::string& remotePath, const Q
         return 1;
     if (answer.isEmpty()) {
         error = QStringLiteral("the terminal sent no file: %1 is missing or not readable there")
-                    .arg(QString::fromLatin1(remotePath));
+                    .arg(QFile::decodeName(QByteArray::fromStdString(remotePath)));
         return 1;
     }
     QByteArray bytes;

@@ -21,13 +21,15 @@ public:
     static int upload(quint32 destination, const QString& package, QString& error);
     // reply: the agent's reply text, when one came.
     static int update(quint32 destination, QString& reply, QString& error);
+    // remotePath: the bytes of the name on the terminal.
     static int get(quint32 destination, const std::string& remotePath, const QString& output,
                    QString& error);
 
     // {"fileName":PATH}
     static std::string fileRequestContent(const std::string& remotePath);
-    // "name;crc;size" with a name the agent can split and that keeps the
-    // request within the 255 bytes the agent parses.
+    // "name;crc;size" with a name the agent can split (in the bytes of the
+    // local file name) and that keeps the request within the 255 bytes the
+    // agent parses.
     static std::string uploadContent(const QString& fileName, quint32 crc, qint64 size);
     // A 4-byte little-endian length and exactly that many bytes.
     static bool lengthPrefixed(const QByteArray& answer, QByteArray& payload, QString& error);

@@ -27,6 +27,10 @@ public:
     // Runs the program and waits for it to end; the exit code, or -2 when it
     // could not be started and -1 when it crashed.
     static int execute(const QString& program, const QStringList& arguments = {}, Via via = Via::Exec);
+    // The same with arguments that are bytes, passed on exactly: a text
+    // argument reaches the program encoded as UTF-8, which changes every
+    // byte of a value that is not UTF-8 (a Latin-1 one from the network).
+    static int executeBytes(const QString& program, const QList<QByteArray>& arguments, Via via = Via::Exec);
 
     // Runs the program, waits at most timeoutMs and returns what it printed.
     // A program still running at the limit is killed.

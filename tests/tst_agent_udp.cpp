@@ -1,5 +1,6 @@
 #include "agentprocess.h"
 #include "sandboxtestmain.h"
+#include "streamclient.h"
 
 #include "shareprotocol.h"
 
@@ -93,6 +94,43 @@ class TestAgentUdp : public QObject
         while ((calls = Sandbox::recordedCalls(path)).size() < count && !deadline.hasExpired())
             QTest::qWait(20);
         return calls;
+    }
+
+    // A device that keeps its settings in a file: the update script writes
+    // what it was given, the settings script prints it.
+    QString fakeDevice(const QByteArray& settings)
+    {
+        const QString dir = AgentProcess::DefaultDirectory;
+        const QByteArray state = "'" + dir.toUtf8() + "/rdp.state'";
+        if (!Sandbox::writeFile(dir + "/rdp.state", settings)
+            || !Sandbox::writeRecordingScript(dir + "/getRDPinfo.sh", {{}, 0, 0, "cat " + state})
+            || !Sandbox::writeRecordingScript(dir + "/updateRDPinfo.sh",
+                                              {{}, 0, 0, "printf '%s|%s|%s|%s' \"$@\" > " + state}))
+            return QString();
+        return dir + "/updateRDPinfo.sh";
+    }
+
+    // The update script's calls, byte for byte: a count and the arguments, each ended by NUL.
+    static QByteArray callBytes(const QString& script)
+    {
+        return Sandbox::readFile(script + ".calls");
+    }
+
+    static QByteArray call(const QList<QByteArray>& arguments)
+    {
+        QByteArray bytes = QByteArray::number(arguments.size()) + '\0';
+        for (const QByteArray& argument : arguments)
+            bytes += argument + '\0';
+        return bytes;
+    }
+
+    // termctl on the console host; a shell command line when shell is set
+    // ("$0" is termctl there).
+    static int termctl(const QStringList& arguments, bool shell = false)
+    {
+        const QStringList command = shell ? QStringList{"sh", "-c", arguments.join(' '), TERMCTL_PATH}
+                                          : QStringList{TERMCTL_PATH} + arguments;
+        return Sandbox::sandbox(QStringList{"host", "console", "--"} + command);
     }
 
     // The agent still answers a discovery request.
@@ -246,6 +284,79 @@ private slots:
         QVERIFY(startAgent());
         sendPacket("SETRDPINFO_REQUEST", "{}", terminal);
         QVERIFY(agent->waitForStderr("Warning: Provider::setRDPInfo:failed to set RDP configuration: "));
+    }
+
+    void settingsBytesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("Latin-1") << QByteArray("Ren\xe9" "e");
+        QTest::newRow("UTF-8") << QByteArray("Ren\xc3\xa9" "e");
+        QTest::newRow("CJK, blank") << QByteArray("\xe6\x9d\xb1 \xe4\xba\xac");
+    }
+
+    void settingsBytesRoundTrip()
+    {
+        QFETCH(QByteArray, value);
+        const QString update = fakeDevice("h|u|p|1");
+        QVERIFY(startAgent());
+        QVERIFY(!nextReport().isEmpty());
+        const QByteArray settings = "{\"RDP_IP\":\"" + value + "\",\"RDP_USER\":\"" + value
+                                    + "\",\"RDP_PASSWORD\":\"" + value + "\",\"RDP_PORT\":\"3389\"}";
+        sendPacket("SETRDPINFO_REQUEST", settings.toStdString(), terminal);
+        QTRY_COMPARE(callBytes(update), call({value, value, value, "3389"}));
+
+        sendPacket("TERMINALMSG_REQUEST", "", terminal);
+        const QByteArray report = nextReport();
+        for (const char* member : {"RDP_IP", "RDP_USER", "RDP_PASSWORD"})
+            QVERIFY2(report.contains(escaped("\"" + QByteArray(member) + "\":\"" + value + "\"")),
+                     report.constData());
+
+        // A console that writes back what it heard changes nothing.
+        QCOMPARE(termctl({"set-rdp", "192.168.1.20", "--port", "3390"}), 0);
+        QTRY_COMPARE(callBytes(update),
+                     call({value, value, value, "3389"}) + call({value, value, value, "3390"}));
+    }
+
+    void passwordNeverLogged()
+    {
+        fakeDevice("h|u|Old-Secret-1|3389\n");
+        QVERIFY(startAgent());
+        QVERIFY(nextReport().contains("Old-Secret-1"));
+        const std::string settings = "{\"RDP_USER\":\"u\",\"RDP_PASSWORD\":\"New-Secret-2\"}";
+        sendPacket("SETRDPINFO_REQUEST", settings, terminal);
+        // Settings belong on UDP; sent to the TCP port they are only logged.
+        StreamClient tcp;
+        QVERIFY(tcp.send(QByteArray::fromStdString(PreData("SETRDPINFO_REQUEST", settings).toString())));
+        QVERIFY(agent->waitForStderr("\tRDP_PORT: \t"));
+        QVERIFY(agent->waitForStderr("GetShareProtocolDataRun::receive: "));
+        QVERIFY(agent->waitForStderr("RDP_PASSWORD: \t \"<12 bytes>\""));
+        QVERIFY(agent->waitForStderr("Provider::getRDPInfo:  \"h|u|<12 bytes>|3389\\n\""));
+        const QString log = (agent->stderrLines() + agent->stdoutLines()).join('\n');
+        QVERIFY2(!log.contains("Secret"), qPrintable(log));
+    }
+
+    void setRdpKeepsWhatIsLeftOut()
+    {
+        const QString update = fakeDevice("10.1.1.1|alice|s3cret|3389");
+        QVERIFY(startAgent());
+        QCOMPARE(termctl({"set-rdp", "192.168.1.20", "--user", "bob"}), 0);
+        QTRY_COMPARE(callBytes(update), call({"10.1.1.1", "bob", "s3cret", "3389"}));
+
+        QVERIFY(Sandbox::writeFile(Sandbox::hostRoot("console") + "/tmp/pw", "n3w pw\nnot this\n"));
+        QCOMPARE(termctl({"set-rdp", "192.168.1.20", "--password-file", "/tmp/pw"}), 0);
+        QCOMPARE(termctl({"printf 'from stdin\\n' |", "\"$0\"", "set-rdp", "192.168.1.20", "--password", "-"},
+                         true),
+                 0);
+        QTRY_COMPARE(callBytes(update), call({"10.1.1.1", "bob", "s3cret", "3389"})
+                                            + call({"10.1.1.1", "bob", "n3w pw", "3389"})
+                                            + call({"10.1.1.1", "bob", "from stdin", "3389"}));
+
+        // Bytes that are not UTF-8 cannot come through Qt's arguments unchanged.
+        QCOMPARE(termctl({"\"$0\"", "set-rdp", "192.168.1.20", "--user", "\"$(printf 'x\\351')\""}, true),
+                 2);
+        // A terminal that does not report keeps its settings.
+        QCOMPARE(termctl({"set-rdp", "192.168.1.99", "--user", "eve"}), 1);
+        QCOMPARE(Sandbox::recordedCalls(update).size(), 3);
     }
 
     void rebootWhenListed()

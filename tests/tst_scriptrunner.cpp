@@ -97,6 +97,16 @@ private slots:
         QVERIFY(ScriptRunner::startDetached(script, {}, "/tmp"));
         QTRY_COMPARE(Sandbox::readFile("/opt/test/pwd.txt"), QByteArray("/tmp\n"));
     }
+
+    void byteArgumentsArriveUnchanged()
+    {
+        QVERIFY(Sandbox::writeRecordingScript(script, {"", 7}));
+        QCOMPARE(ScriptRunner::executeBytes(script, {"caf\xe9", "", "a b"}), 7);
+        QCOMPARE(Sandbox::readFile(script + ".calls"), QByteArray("3\0caf\xe9\0\0a b\0", 12));
+        QVERIFY(Sandbox::writeFile(script, "#!/bin/sh\nkill -SEGV $$\n", true));
+        QCOMPARE(ScriptRunner::executeBytes(script, {}), -1);
+        QCOMPARE(ScriptRunner::executeBytes("/opt/test/absent.sh", {}), -2);
+    }
 };
 
 SANDBOX_TEST_MAIN(TestScriptRunner)

@@ -3,6 +3,7 @@
 #include "addresscodec.h"
 #include "commandline.h"
 #include "jsontext.h"
+#include "rdpsettings.h"
 #include "reporttable.h"
 #include "shareprotocol.h"
 #include "targetlist.h"
@@ -10,6 +11,8 @@
 
 #include "sandboxtestmain.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 namespace {
@@ -69,7 +72,7 @@ private slots:
             QCOMPARE(CommandLine::parse(arguments).action, CommandLine::Action::Help);
         QCOMPARE(CommandLine::parse({}).action, CommandLine::Action::Usage);
         for (const char* word : {"discover", "set-rdp", "reboot", "shutdown", "--time", "--json",
-                                 "--server", "--port", "--user", "--password", "Examples"})
+                                 "--server", "--port", "--user", "--password", "--password-file", "Examples"})
             QVERIFY2(CommandLine::usage().contains(QLatin1String(word)), word);
     }
 
@@ -95,28 +98,34 @@ private slots:
 
     void setRdp()
     {
+        using Settings = std::map<std::string, std::string>;
         CommandLine command =
             CommandLine::parse({"set-rdp", "192.168.1.20", "--server", "10.1.1.1", "--port",
                                 "3389", "--user", "u", "--password", "p w"});
-        QCOMPARE(command.action, CommandLine::Action::Send);
+        QCOMPARE(command.action, CommandLine::Action::SetRdp);
         QCOMPARE(command.destination, 0xc0a80114u);
         QCOMPARE(command.key, std::string("SETRDPINFO_REQUEST"));
-        QCOMPARE(command.content, std::string(R"({"RDP_IP":"10.1.1.1","RDP_PASSWORD":"p w",)"
-                                              R"("RDP_PORT":"3389","RDP_USER":"u"})"));
-        command = CommandLine::parse({"set-rdp", "10.0.0.5"});
-        QCOMPARE(command.content,
-                 std::string(R"({"RDP_IP":"","RDP_PASSWORD":"","RDP_PORT":"","RDP_USER":""})"));
-        // Escaped quotes, Latin-1 as single bytes, values that look like options.
-        command = CommandLine::parse({"set-rdp", "10.0.0.5", "--password", "-\"q\\\u00e9",
+        QCOMPARE(RdpSettings::content(command.settings, nullptr),
+                 std::string(R"({"RDP_IP":"10.1.1.1","RDP_PASSWORD":"p w",)"
+                             R"("RDP_PORT":"3389","RDP_USER":"u"})"));
+        QVERIFY(command.passwordFile.isEmpty());
+        // Left out is not given; an empty value is.
+        command = CommandLine::parse({"set-rdp", "10.0.0.5", "--user="});
+        QCOMPARE(command.settings, (Settings{{"RDP_USER", ""}}));
+        // Escaped quotes, values that look like options.
+        command = CommandLine::parse({"set-rdp", "10.0.0.5", "--password", "-\"q\\",
                                       "--user=a=b", "--port", "03389"});
-        QCOMPARE(command.content,
-                 std::string("{\"RDP_IP\":\"\",\"RDP_PASSWORD\":\"-\\\"q\\\\\xe9\","
-                             "\"RDP_PORT\":\"3389\",\"RDP_USER\":\"a=b\"}"));
+        QCOMPARE(command.settings, (Settings{{"RDP_PASSWORD", "-\"q\\"}, {"RDP_USER", "a=b"},
+                                             {"RDP_PORT", "3389"}}));
+        command = CommandLine::parse({"set-rdp", "10.0.0.5", "--password", "-"});
+        QCOMPARE(command.passwordFile, QString("-"));
+        QVERIFY(command.settings.empty());
+        command = CommandLine::parse({"set-rdp", "10.0.0.5", "--password-file=pw.txt"});
+        QCOMPARE(command.passwordFile, QString("pw.txt"));
 
         for (const char* port : {"1", "65535", ""}) {
             command = CommandLine::parse({"set-rdp", "1.1.1.1", "--port", port});
-            QVERIFY(command.content.find("\"RDP_PORT\":\"" + std::string(port) + "\"")
-                    != std::string::npos);
+            QCOMPARE(command.settings, (Settings{{"RDP_PORT", port}}));
         }
         for (const char* port : {"0", "65536", "-1", "+80", " 80", "3389x", "0x50", "1e3",
                                  "99999999999999999999"}) {
@@ -160,8 +169,11 @@ private slots:
         QTest::newRow("bad address") << QStringList{"set-rdp", "1.2.3.256"} << "'1.2.3.256'";
         QTest::newRow("two addresses")
             << QStringList{"set-rdp", "1.1.1.1", "1.1.1.2"} << "'1.1.1.2'";
-        QTest::newRow("not Latin-1") << QStringList{"set-rdp", "1.1.1.1", "--server", "\u20ac"}
-                                     << "'--server'";
+        QTest::newRow("two passwords")
+            << QStringList{"set-rdp", "1.1.1.1", "--password", "p", "--password-file", "f"}
+            << "'--password-file'";
+        QTest::newRow("empty password file")
+            << QStringList{"set-rdp", "1.1.1.1", "--password-file="} << "'--password-file'";
         QTest::newRow("no targets") << QStringList{"shutdown", "--to", "10.0.0.255"} << "address";
         QTest::newRow("bad target") << QStringList{"reboot", "1.1.1.1", " 1.1.1.2"} << "' 1.1.1.2'";
         QTest::newRow("screenshot, no address") << QStringList{"screenshot", "-o", "f"} << "address";
@@ -187,8 +199,6 @@ private slots:
         QTest::newRow("get, no path") << QStringList{"get", "1.1.1.1", "-o", "f"} << "path";
         QTest::newRow("get, no -o") << QStringList{"get", "1.1.1.1", "/etc/x"} << "'-o FILE'";
         QTest::newRow("get, empty path") << QStringList{"get", "1.1.1.1", "", "-o", "f"} << "''";
-        QTest::newRow("get, not Latin-1")
-            << QStringList{"get", "1.1.1.1", "/\u20ac", "-o", "f"} << "'/\u20ac'";
         const QString longPath = "/" + QString(300, 'p');
         QTest::newRow("get, path too long")
             << QStringList{"get", "1.1.1.1", longPath, "-o", "f"} << "too long";
@@ -203,6 +213,53 @@ private slots:
         QVERIFY2(command.error.contains(named), qPrintable(command.error));
         QVERIFY(!command.error.contains('\n'));
         QVERIFY(command.key.empty());
+    }
+
+    void settingsLeftOutKeepTheReportedBytes()
+    {
+        // Latin-1 and UTF-8 go back as the bytes reported.
+        TerminalInfo info = terminal("10.0.0.5", "aa", "t1");
+        info.rdpIp = "caf\xe9";
+        info.rdpPassword = "p\xc3\xa9\"";
+        info.rdpPort = "";
+        ReportTable reports;
+        QVERIFY(reports.addDatagram(report(info)));
+        QVERIFY(reports.find("10.0.0.9") == nullptr);
+        const Json::Value* current = reports.find("10.0.0.5");
+        QVERIFY(current != nullptr);
+        QCOMPARE(RdpSettings::content({{"RDP_USER", "bob"}}, current),
+                 std::string("{\"RDP_IP\":\"caf\xe9\",\"RDP_PASSWORD\":\"p\xc3\xa9\\\"\","
+                             "\"RDP_PORT\":\"\",\"RDP_USER\":\"bob\"}"));
+    }
+
+    // Report texts shown in the table and in --json, and names typed on the
+    // command line as sent.
+    void textBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("UTF-8") << QByteArray("Ren\xc3\xa9" "e") << QString("Ren\u00e9e");
+        QTest::newRow("CJK") << QByteArray("\xe6\x9d\xb1\xe4\xba\xac") << QString("\u6771\u4eac");
+        QTest::newRow("Latin-1") << QByteArray("Ren\xe9" "e") << QString("Ren\u00e9e");
+        QTest::newRow("cut UTF-8") << QByteArray("caf\xc3") << QString("caf\u00c3");
+    }
+
+    void textBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        ReportTable reports;
+        reports.addDatagram(report(terminal("10.0.0.5", "aa", bytes.toStdString())));
+        QVERIFY2(reports.table().contains(" " + text + " "), qPrintable(reports.table()));
+        const QJsonObject json = QJsonDocument::fromJson(reports.jsonLines().toUtf8()).object();
+        QCOMPARE(json.value("hostName").toString(), text);
+
+        if (text.toUtf8() == bytes) { // typed on a UTF-8 command line
+            QCOMPARE(CommandLine::parse({"get", "10.0.0.5", text, "-o", "f"}).remotePath,
+                     bytes.toStdString());
+            QCOMPARE(CommandLine::parse({"set-rdp", "10.0.0.5", "--user", text}).settings["RDP_USER"],
+                     bytes.toStdString());
+        }
     }
 
     void ignoresOtherPackets()

@@ -40,8 +40,6 @@ private slots:
         QCOMPARE(command.remotePath, std::string("/etc/hostname_s"));
         QCOMPARE(command.localPath, QString("h"));
 
-        command = CommandLine::parse({"get", "10.0.0.5", "caf\u00e9", "-o", "h"});
-        QCOMPARE(command.remotePath, std::string("caf\xe9"));
 
         for (const char* name : {"screenshot", "upload", "update", "get"})
             QCOMPARE(CommandLine::parse({name, "--help"}).action, CommandLine::Action::Help);
@@ -82,7 +80,7 @@ private slots:
         QCOMPARE(TcpCommands::uploadContent("pkg.tar.gz", 3421780262u, 5242880),
                  std::string("pkg.tar.gz;3421780262;5242880"));
         // The agent splits at ";": a name must not add fields.
-        QCOMPARE(TcpCommands::uploadContent("a;b\n\u20ac.tgz", 1, 2), std::string("a_b__.tgz;1;2"));
+        QCOMPARE(TcpCommands::uploadContent("a;b\n\u20ac.tgz", 1, 2), std::string("a_b_\xe2\x82\xac.tgz;1;2"));
         QCOMPARE(TcpCommands::uploadContent("", 0, 0), std::string(";0;0"));
         // A long name is shortened until the request fits the agent's read.
         const std::string content = TcpCommands::uploadContent(QString(400, 'n'), 7, 123456789);
