@@ -3,6 +3,7 @@
 #include "config.h"
 
 #include <QBuffer>
+#include <QDate>
 #include <QHostAddress>
 
 // Runs in a sandbox that starts with loopback only; the tests add the
@@ -39,8 +40,10 @@ private slots:
         QCOMPARE(config->version(), QString("1.12"));
         QCOMPARE(config->udpPort(), quint16(9800));
         QCOMPARE(config->tcpPort(), quint16(9600));
-        QCOMPARE(config->compileDate(), Config::compileDateFrom(__DATE__));
+        // The agent's own build date, which a build across midnight may
+        // leave a day apart from this test's.
         QCOMPARE(config->compileDate().size(), 6);
+        QVERIFY(QDate::fromString(config->compileDate(), "yyMMdd").isValid());
     }
 
     void hostNameFile_data()
