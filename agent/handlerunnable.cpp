@@ -4,21 +4,15 @@
 
 #include <QDebug>
 
-std::atomic<int> HandleRunnable::s_waiting{0};
-
-HandleRunnable::HandleRunnable(PreData* preData) : m_preData(preData)
+HandleRunnable::HandleRunnable(PreData* preData, std::atomic<int>& waiting)
+    : m_preData(preData), m_waiting(waiting)
 {
-    s_waiting.fetch_add(1);
+    m_waiting.fetch_add(1);
 }
 
 void HandleRunnable::run()
 {
-    s_waiting.fetch_sub(1);
+    m_waiting.fetch_sub(1);
     qDebug() << "HandleRunnable: run " << m_preData->key.c_str();
     m_preData->dealTask();
-}
-
-int HandleRunnable::waiting()
-{
-    return s_waiting.load();
 }

@@ -11,14 +11,13 @@ class PreData;
 class HandleRunnable : public QRunnable
 {
 public:
-    explicit HandleRunnable(PreData* preData);
+    // waiting counts the pool's runnables that have not begun to run; this
+    // one is counted from now until it runs.
+    HandleRunnable(PreData* preData, std::atomic<int>& waiting);
 
     void run() override;
 
-    // Runnables started on the pool that have not begun to run yet.
-    static int waiting();
-
 private:
     PreData* m_preData;
-    static std::atomic<int> s_waiting;
+    std::atomic<int>& m_waiting;
 };

@@ -101,16 +101,45 @@ void setUpCompression(jpeg_compress_struct& cinfo, const ScreenFrame& frame,
     jpeg_set_quality(&cinfo, quality, TRUE);
 }
 
+// Everything libjpeg may jump out of. Kept apart from encode() so that no
+// local of the frame that calls setjmp holds state a jump could clobber:
+// every object that needs cleaning up belongs to the caller.
+bool compress(jpeg_compress_struct& cinfo, ErrorManager& errors, jpeg_destination_mgr& destination,
+              const ScreenFrame& frame, const InputFormat& format, int quality, JSAMPROW* rows,
+              JSAMPLE* rgb)
+{
+    if (setjmp(errors.exit))
+        return false;
+    setUpCompression(cinfo, frame, format, quality);
+    cinfo.dest = &destination;
+    jpeg_start_compress(&cinfo, TRUE);
+    if (format.direct) {
+        for (int y = 0; y < frame.height; ++y)
+            rows[y] = const_cast<JSAMPROW>(frame.row(y));
+        while (cinfo.next_scanline < cinfo.image_height)
+            jpeg_write_scanlines(&cinfo, rows + cinfo.next_scanline,
+                                 cinfo.image_height - cinfo.next_scanline);
+    } else {
+        rows[0] = rgb;
+        while (cinfo.next_scanline < cinfo.image_height) {
+            frame.rowToRgb(int(cinfo.next_scanline), rgb);
+            jpeg_write_scanlines(&cinfo, rows, 1);
+        }
+    }
+    jpeg_finish_compress(&cinfo);
+    return true;
+}
+
 } // namespace
 
 bool JpegEncoder::encode(const ScreenFrame& frame, int quality, QByteArray& out, QString& error)
 {
     const InputFormat format = inputFormatOf(frame);
-    // Made before setjmp so that a jump back leaves nothing to destroy.
     std::vector<JSAMPROW> rows(format.direct ? size_t(frame.height) : 1);
     std::vector<JSAMPLE> rgb(format.direct ? 0 : size_t(frame.width) * 3);
 
-    jpeg_compress_struct cinfo;
+    // Zeroed, so that destroying it is safe even when creating it failed.
+    jpeg_compress_struct cinfo = {};
     ErrorManager errors;
     cinfo.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = errorExit;
@@ -121,33 +150,15 @@ bool JpegEncoder::encode(const ScreenFrame& frame, int quality, QByteArray& out,
     destination.base.term_destination = termDestination;
     destination.out = &out;
 
-    if (setjmp(errors.exit)) {
+    out.truncate(0);
+    const bool done =
+        compress(cinfo, errors, destination.base, frame, format, quality, rows.data(), rgb.data());
+    if (!done) {
         char message[JMSG_LENGTH_MAX];
         (*cinfo.err->format_message)(reinterpret_cast<j_common_ptr>(&cinfo), message);
         error = QString::fromLocal8Bit(message);
-        jpeg_destroy_compress(&cinfo);
         out.truncate(0);
-        return false;
     }
-
-    setUpCompression(cinfo, frame, format, quality);
-    cinfo.dest = &destination.base;
-    out.truncate(0);
-    jpeg_start_compress(&cinfo, TRUE);
-    if (format.direct) {
-        for (int y = 0; y < frame.height; ++y)
-            rows[size_t(y)] = const_cast<JSAMPROW>(frame.row(y));
-        while (cinfo.next_scanline < cinfo.image_height)
-            jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline,
-                                 cinfo.image_height - cinfo.next_scanline);
-    } else {
-        rows[0] = rgb.data();
-        while (cinfo.next_scanline < cinfo.image_height) {
-            frame.rowToRgb(int(cinfo.next_scanline), rgb.data());
-            jpeg_write_scanlines(&cinfo, rows.data(), 1);
-        }
-    }
-    jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
-    return true;
+    return done;
 }

@@ -5,30 +5,40 @@
 
 #include <QDebug>
 #include <QThread>
-#include <QThreadPool>
 
 #include <unistd.h>
 
 RequestHandler::RequestHandler(QObject* parent) : QObject(parent)
 {
-    qDebug() << "RequestHandler:: idealThreadCount" << QThreadPool::globalInstance()->maxThreadCount();
+    m_requests.threads.setMaxThreadCount(RequestWorkers);
+    m_streams.threads.setMaxThreadCount(QThread::idealThreadCount());
+    qDebug() << "RequestHandler:: idealThreadCount" << streamWorkers();
 }
 
 void RequestHandler::handleRequest(PreData* preData)
 {
-    if (preData == nullptr)
-        return;
-    if (HandleRunnable::waiting() >= MaxWaitingTasks) {
+    if (preData != nullptr && !start(m_requests, preData))
+        delete preData;
+}
+
+void RequestHandler::handleStreamTask(PreData* preData)
+{
+    if (preData != nullptr && !start(m_streams, preData)) {
+        // The task would have closed its connection itself.
+        ::close(preData->extra.toInt());
+        delete preData;
+    }
+}
+
+bool RequestHandler::start(Pool& pool, PreData* preData)
+{
+    if (pool.waiting.load() >= MaxWaitingTasks) {
         qWarning() << "RequestHandler::handleRequest: too many waiting tasks, dropped"
                    << preData->key.c_str();
-        // A TCP task carries its connection's descriptor as an int (UDP tasks
-        // carry an unsigned address) and would have closed it itself.
-        if (preData->extra.typeId() == QMetaType::Int)
-            ::close(preData->extra.toInt());
-        delete preData;
-        return;
+        return false;
     }
-    auto* runnable = new HandleRunnable(preData);
+    auto* runnable = new HandleRunnable(preData, pool.waiting);
     qDebug() << "HandleRunnable: create runable: " << preData->key.c_str();
-    QThreadPool::globalInstance()->start(runnable, 0);
+    pool.threads.start(runnable, 0);
+    return true;
 }

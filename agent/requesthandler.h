@@ -1,23 +1,55 @@
 #pragma once
 
 #include <QObject>
+#include <QThreadPool>
+
+#include <atomic>
 
 class PreData;
 
-// Runs every task on the process-wide thread pool, so that the event loop
-// never waits for a script, a transfer or a capture.
+// Runs every task on a worker thread, so that the event loop never waits for
+// a script, a transfer or a capture. A stream task (an upload, an update, a
+// screen, a file) may hold its worker for minutes, so the two kinds of task
+// have pools of their own: however many connections are busy, datagram
+// requests (discovery, settings, reboot, power-off) still find a worker.
 class RequestHandler : public QObject
 {
     Q_OBJECT
 
 public:
     // Datagrams cost a sender nothing, so the queue of waiting tasks is
-    // bounded: beyond this many, new tasks are dropped rather than letting a
-    // flood grow the queue, and the reports it triggers, without limit.
+    // bounded, per pool: beyond this many, new tasks are dropped rather than
+    // letting a flood grow the queue, and the reports it triggers, without
+    // limit.
     static constexpr int MaxWaitingTasks = 256;
+    // Datagram tasks are short (a report, a settings script, a power
+    // command); a second worker keeps one slow script from delaying the rest.
+    static constexpr int RequestWorkers = 2;
 
     explicit RequestHandler(QObject* parent = nullptr);
 
+    int streamWorkers() const { return m_streams.threads.maxThreadCount(); }
+    // Tasks handed over that have not begun to run yet.
+    int waitingRequests() const { return m_requests.waiting.load(); }
+    int waitingStreamTasks() const { return m_streams.waiting.load(); }
+
 public slots:
+    // A datagram request, or the agent's own report.
     void handleRequest(PreData* preData);
+    // The task of a TCP connection, which owns the connection's descriptor.
+    void handleStreamTask(PreData* preData);
+
+private:
+    struct Pool
+    {
+        QThreadPool threads;
+        std::atomic<int> waiting{0};
+    };
+
+    // False when the pool's queue is full and the task was not taken.
+    static bool start(Pool& pool, PreData* preData);
+
+    // Destroying a pool waits for the tasks it runs.
+    Pool m_requests;
+    Pool m_streams;
 };

@@ -12,12 +12,24 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 CopyBlockSize = 64 * 1024;
+
+// The kernel's own files know their length only once read: /proc reports 0,
+// sysfs a whole page.
+bool sizeIsMadeUp(int file, const struct stat& status)
+{
+    if (status.st_size == 0)
+        return true;
+    struct statfs fileSystem = {};
+    return ::fstatfs(file, &fileSystem) == 0 && fileSystem.f_type == SYSFS_MAGIC;
+}
 
 } // namespace
 
@@ -59,14 +71,21 @@ void SendFile::sendFile(int socket, const std::string& path)
         qWarning() << "SendFile::dealTask: file too large to send:" << qint64(status.st_size);
         return;
     }
-    const qint64 size = status.st_size;
     const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
         std::perror("open file");
         return;
     }
-    qDebug() << "SendFile::dealTask: file size: " << size;
+    if (sizeIsMadeUp(file, status))
+        sendWhole(socket, file);
+    else
+        sendSized(socket, file, status.st_size);
+    ::close(file);
+}
 
+void SendFile::sendSized(int socket, int file, qint64 size)
+{
+    qDebug() << "SendFile::dealTask: file size: " << size;
     // Exactly the announced bytes: a file that grows meanwhile must not run
     // past the length the console was told.
     qint64 left = size;
@@ -77,7 +96,35 @@ void SendFile::sendFile(int socket, const std::string& path)
         // Shrunk or unreadable: the console sees fewer bytes than announced.
         qWarning() << "SendFile::dealTask: file ended early, bytes left:" << left;
     }
-    ::close(file);
+}
+
+void SendFile::sendWhole(int socket, int file)
+{
+    // Read before anything is sent, so that the length is the true one and a
+    // file that cannot be read whole is refused like an unreadable one.
+    QByteArray bytes;
+    std::vector<char> buffer(CopyBlockSize);
+    for (;;) {
+        const ssize_t n = ::read(file, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            std::perror("read file");
+            return;
+        }
+        if (n == 0)
+            break;
+        if (bytes.size() + n > MaxUnsizedFile) {
+            qWarning() << "SendFile::dealTask: file without a known size is longer than"
+                       << MaxUnsizedFile << "bytes, not sent";
+            return;
+        }
+        bytes.append(buffer.data(), n);
+    }
+    qDebug() << "SendFile::dealTask: file size: " << bytes.size();
+    if (!SocketIo::sendLength(socket, qint32(bytes.size()))
+        || !SocketIo::sendAll(socket, bytes.constData(), bytes.size()))
+        std::perror("send data");
 }
 
 bool SendFile::sendContents(int socket, int file, qint64& left)

@@ -19,7 +19,7 @@ TerminalClient::TerminalClient(QObject* parent)
     connect(m_udpServer, &TerminalUdpServer::newRequest, m_requestHandler,
             &RequestHandler::handleRequest);
     connect(m_tcpServer, &TerminalTcpServer::newRequest, m_requestHandler,
-            &RequestHandler::handleRequest);
+            &RequestHandler::handleStreamTask);
     connect(Config::getInstance(), &Config::networkOnlineChange, this,
             &TerminalClient::onNetworkOnlineChange);
     onNetworkOnlineChange(true);

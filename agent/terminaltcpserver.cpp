@@ -83,6 +83,8 @@ void TerminalTcpServer::onReadable(QSocketNotifier* notifier)
     m_waiting.erase(found);
     if (wasOldest)
         armExpiry();
+    // The reader never waits (its bytes are there), so it stays on the global
+    // pool, apart from the tasks, and is never queued behind a long transfer.
     QThreadPool::globalInstance()->start(new GetShareProtocolDataRun(handle, this), 0);
 }
 

@@ -12,6 +12,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QNetworkDatagram>
@@ -140,7 +141,8 @@ private slots:
     void init()
     {
         QVERIFY(Sandbox::run("sh", {"-c", "rm -rf /opt/zoderer /tmp/uploadfile.tar.gz* /tmp/receivebc.* "
-                                          "/tmp/precious /tmp/files " + consoleFileHere("*")}) == 0);
+                                          "/tmp/precious /tmp/files /tmp/release "
+                                              + consoleFileHere("*")}) == 0);
         QVERIFY(Sandbox::writeRecordingScript(script("getRDPinfo.sh"), printing("10.1.1.1|a|p|3389\n")));
     }
 
@@ -298,6 +300,62 @@ private slots:
                  1);
         QVERIFY2(output.contains("/tmp/files/none is missing"), output.constData());
         QVERIFY(!QFileInfo::exists(consoleFileHere("none")));
+        // A file that states no size is sent whole all the same.
+        QCOMPARE(termctl({"get", "192.168.1.20", "/proc/version", "-o", consoleFile("version")}), 0);
+        const QByteArray version = Sandbox::readFile(consoleFileHere("version"));
+        QVERIFY(!version.isEmpty());
+        QCOMPARE(version, Sandbox::readFile(QStringLiteral("/proc/version")));
+    }
+
+    void datagramsAnsweredWhileStreamsBusy()
+    {
+        // Updates that last until the test lets them end, 20 s at most.
+        FakeScript held;
+        held.commands = "for i in $(seq 400); do [ -e /tmp/release ] && break; sleep 0.05; done";
+        QVERIFY(Sandbox::writeRecordingScript(script("update.sh"), held));
+        QVERIFY(Sandbox::writeRecordingScript(script("clearUpdate.sh")));
+        QVERIFY(Sandbox::writeRecordingScript(script("updateRDPinfo.sh")));
+        QVERIFY(Sandbox::writeFile(UploadFile, "package"));
+        std::unique_ptr<QUdpSocket> listener(Sandbox::udpSocket("console", 9800));
+        std::unique_ptr<QUdpSocket> sender(Sandbox::udpSocket("console", 0));
+        QVERIFY(listener && sender);
+        QVERIFY(startAgent());
+        QVERIFY(listener->waitForReadyRead(5000)); // the report at start
+        while (listener->hasPendingDatagrams())
+            listener->receiveDatagram();
+
+        // As many as the agent has workers for its connections.
+        const QStringList line = agent->stderrLines().filter("RequestHandler:: idealThreadCount");
+        QCOMPARE(line.size(), 1);
+        const int workers = line.first().section(' ', -1).toInt();
+        QVERIFY(workers > 0);
+        std::vector<std::unique_ptr<StreamClient>> updates;
+        for (int i = 0; i < workers; ++i) {
+            updates.push_back(std::make_unique<StreamClient>(Terminal));
+            QVERIFY(updates.back()->send(requestBlock("UPDATE_REQUEST")));
+        }
+        QTRY_COMPARE(Sandbox::recordedCalls(script("update.sh")).size(), workers);
+
+        const auto send = [&](const char* key, const char* content) {
+            const QByteArray bytes = QByteArray::fromStdString(PreData(key, content).toString());
+            return sender->writeDatagram(bytes, QHostAddress(Terminal), 9800) == bytes.size();
+        };
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(send("TERMINALMSG_REQUEST", ""));
+        QVERIFY(listener->waitForReadyRead(1000));
+        QVERIFY(listener->receiveDatagram().data().contains("\"key\":\"TERMINALMSG\""));
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        timer.restart();
+        QVERIFY(send("SETRDPINFO_REQUEST", "{\"RDP_IP\":\"h\"}"));
+        QTRY_COMPARE_WITH_TIMEOUT(Sandbox::recordedCalls(script("updateRDPinfo.sh")).size(), 1, 1000);
+
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/release"), QByteArray()));
+        for (const auto& update : updates) {
+            bool closed = false;
+            QCOMPARE(update->receiveAll(&closed), QByteArray("successfully!\0", 14));
+            QVERIFY(closed);
+        }
     }
 
     void overlayClosesWithoutAnswer()

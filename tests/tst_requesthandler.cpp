@@ -1,11 +1,9 @@
 #include "sandboxtestmain.h"
 
-#include "handlerunnable.h"
 #include "requesthandler.h"
 #include "shareprotocol.h"
 
 #include <QThread>
-#include <QThreadPool>
 
 #include <atomic>
 #include <condition_variable>
@@ -41,7 +39,8 @@ public:
             ++m_gate.running;
             m_gate.maxRunning = std::max(m_gate.maxRunning, m_gate.running);
             m_gate.changed.notify_all();
-            m_gate.changed.wait(lock, [this] { return m_gate.open; });
+            // Bounded, so that a failed check cannot leave the pool waiting.
+            m_gate.changed.wait_for(lock, std::chrono::seconds(20), [this] { return m_gate.open; });
             --m_gate.running;
         }
         delete this;
@@ -69,55 +68,75 @@ private slots:
     {
         RequestHandler handler;
         handler.handleRequest(nullptr);
-        QCOMPARE(HandleRunnable::waiting(), 0);
+        handler.handleStreamTask(nullptr);
+        QCOMPARE(handler.waitingRequests() + handler.waitingStreamTasks(), 0);
     }
 
-    void poolRunsAsManyAsCores()
+    void poolsRunTheirWorkers_data()
     {
-        const int cores = QThread::idealThreadCount();
-        QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), cores);
+        QTest::addColumn<bool>("stream");
+        QTest::newRow("datagram requests") << false;
+        QTest::newRow("stream tasks") << true;
+    }
+
+    // Each pool runs as many tasks as it has workers and queues the next,
+    // whatever the other pool is doing.
+    void poolsRunTheirWorkers()
+    {
+        QFETCH(bool, stream);
         Gate gate;
         RequestHandler handler;
-        for (int i = 0; i < cores + 1; ++i)
-            handler.handleRequest(new GatedTask(gate));
-        QVERIFY(waitUntil(gate, [&] { return gate.running == cores; }));
+        const int workers = stream ? QThread::idealThreadCount() : RequestHandler::RequestWorkers;
+        const auto hand = [&](bool toStreams) {
+            if (toStreams)
+                handler.handleStreamTask(new GatedTask(gate));
+            else
+                handler.handleRequest(new GatedTask(gate));
+        };
+        const auto waiting = [&] {
+            return stream ? handler.waitingStreamTasks() : handler.waitingRequests();
+        };
+        for (int i = 0; i < workers + 1; ++i)
+            hand(stream);
+        QVERIFY(waitUntil(gate, [&] { return gate.running == workers; }));
         QTest::qWait(100);
+        QCOMPARE(waiting(), 1);
+        // The other pool still has every worker free.
+        hand(!stream);
+        QVERIFY(waitUntil(gate, [&] { return gate.running == workers + 1; }));
         {
             const std::lock_guard lock(gate.mutex);
-            QCOMPARE(gate.running, cores);
-            QCOMPARE(HandleRunnable::waiting(), 1);
+            QCOMPARE(waiting(), 1);
             gate.open = true;
             gate.changed.notify_all();
         }
-        QVERIFY(waitUntil(gate, [&] { return gate.deleted == cores + 1; }));
-        QCOMPARE(gate.maxRunning, cores);
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
-        QCOMPARE(HandleRunnable::waiting(), 0);
+        QVERIFY(waitUntil(gate, [&] { return gate.deleted == workers + 2; }));
+        QCOMPARE(gate.maxRunning, workers + 1);
+        QCOMPARE(waiting(), 0);
     }
 
     void queueIsBounded()
     {
-        const int cores = QThread::idealThreadCount();
+        const int workers = RequestHandler::RequestWorkers;
         Gate gate;
         RequestHandler handler;
-        const int offered = cores + RequestHandler::MaxWaitingTasks + 50;
+        const int offered = workers + RequestHandler::MaxWaitingTasks + 50;
         for (int i = 0; i < offered; ++i) {
             handler.handleRequest(new GatedTask(gate));
             // Let the first ones reach their workers before the queue fills.
-            if (i == cores - 1)
-                QVERIFY(waitUntil(gate, [&] { return gate.running == cores; }));
+            if (i == workers - 1)
+                QVERIFY(waitUntil(gate, [&] { return gate.running == workers; }));
         }
-        QCOMPARE(HandleRunnable::waiting(), RequestHandler::MaxWaitingTasks);
+        QCOMPARE(handler.waitingRequests(), RequestHandler::MaxWaitingTasks);
         {
             const std::lock_guard lock(gate.mutex);
             // The dropped tasks were deleted at once, never run.
-            QCOMPARE(gate.deleted, offered - cores - RequestHandler::MaxWaitingTasks);
+            QCOMPARE(gate.deleted, offered - workers - RequestHandler::MaxWaitingTasks);
             gate.open = true;
             gate.changed.notify_all();
         }
         QVERIFY(waitUntil(gate, [&] { return gate.deleted == offered; }));
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
-        QCOMPARE(HandleRunnable::waiting(), 0);
+        QCOMPARE(handler.waitingRequests(), 0);
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <atomic>
 #include <cerrno>
@@ -285,6 +286,17 @@ private slots:
         // Its length would not fit the signed 32-bit length on the wire.
         QTest::newRow("beyond 2 GiB") << QByteArray("{\"fileName\":\"/tmp/files/huge\"}")
                                       << QByteArray();
+        // The kernel's files state no size (/proc) or a page (sysfs): the
+        // length sent is what reading them gave, unless that is too much.
+        for (const char* name : {"/proc/version", "/sys/class/net/lo/address"}) {
+            const QByteArray bytes = Sandbox::readFile(QString::fromLatin1(name));
+            QVERIFY(!bytes.isEmpty());
+            QByteArray length(4, '\0');
+            qToLittleEndian(qint32(bytes.size()), length.data());
+            QTest::newRow(name) << "{\"fileName\":\"" + QByteArray(name) + "\"}" << length + bytes;
+        }
+        QTest::newRow("no stated size, too long")
+            << QByteArray("{\"fileName\":\"/proc/self/pagemap\"}") << QByteArray();
         QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), ten));
         QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/empty"), QByteArray()));
         QFile huge(QStringLiteral("/tmp/files/huge"));
