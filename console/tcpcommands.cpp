@@ -96,7 +96,11 @@ std::string TcpCommands::uploadContent(const QString& fileName, quint32 crc, qin
     QString name;
     for (const QChar c : fileName)
         name += c == QLatin1Char(';') || c.unicode() < 0x20 ? QLatin1Char('_') : c;
-    const std::string rest = ";" + std::to_string(crc) + ";" + std::to_string(size);
+    // Appended, not "literal" + string: GCC 12 at -O2 warns falsely on the latter.
+    std::string rest = ";";
+    rest += std::to_string(crc);
+    rest += ';';
+    rest += std::to_string(size);
     std::string content;
     for (;;) {
         content = QFile::encodeName(name).toStdString() + rest;

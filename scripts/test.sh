@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test: the whole suite in
 # build/, then the concurrency stress test again under ThreadSanitizer. The
-# agent is also built optimised for release, in build-release/.
+# programs are also built as a packager builds them, in build-release/.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -11,10 +11,11 @@ BUILD_DIR="$root/build" "$root/scripts/build.sh" -DTERMINAL_BENCHMARKS=OFF
 (cd "$root/build" && ctest --output-on-failure --parallel 2)
 
 # A packager's optimised build sees warnings the default one does not (values
-# clobbered by longjmp, for one); the agent is compiled that way too.
+# clobbered by longjmp, overlapping copies): every program is compiled that way
+# too.
 cmake -S "$root" -B "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DTERMINAL_TESTS=OFF \
     -DTERMINAL_BENCHMARKS=OFF >/dev/null
-cmake --build "$root/build-release" --parallel "$(nproc)" --target termagent
+cmake --build "$root/build-release" --parallel "$(nproc)"
 
 # Only the stress test and what it needs are built with the sanitizer.
 cmake -S "$root" -B "$root/build-tsan" -DTERMINAL_SANITIZER=thread -DTERMINAL_BENCHMARKS=OFF \

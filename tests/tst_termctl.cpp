@@ -50,7 +50,7 @@ private slots:
         for (const auto& [text, value] : valid) {
             const auto parsed = AddressCodec::parse(text);
             QVERIFY2(parsed.has_value(), text);
-            QCOMPARE(AddressCodec::targetList({*parsed}), "[" + std::to_string(value) + "]");
+            QCOMPARE(AddressCodec::targetList({*parsed}), std::string("[").append(std::to_string(value)) + "]");
         }
         for (const char* text : {"192.168.1", "1.2.3.256", "a.b.c.d", " 1.2.3.4", "1.2.3.4 ",
                                  "1.2.3.4x", "x1.2.3.4", "", "1.2.3.4.5", "1..3.4", "1.2.3.",
