@@ -44,9 +44,8 @@ void TerminalUdpServer::onServerReadyRead()
 
 void TerminalUdpServer::onShareProtocolDataProcess(QByteArray byteArray)
 {
-    const quint32 broadcast = Config::getInstance()->getBroadcast();
     // QByteArray keeps its data NUL-terminated; an embedded NUL ends the text.
-    PreData* packet = PreData::unpack(byteArray.constData(), QVariant(uint(broadcast)));
+    PreData* packet = PreData::unpack(byteArray.constData(), QVariant());
     if (packet == nullptr)
         return;
 
@@ -54,7 +53,9 @@ void TerminalUdpServer::onShareProtocolDataProcess(QByteArray byteArray)
     if (TerminalMsgRequest::checkKey(packet->key)) {
         qDebug() << "TerminalUdpServer::onShareProtocolDataProcess: TerminaMsgRequest";
         task = new TerminalMsg();
-        task->extra = packet->extra;
+        // Looked up afresh for a report only: reading the interface table
+        // for every datagram would make a flood of others' datagrams dear.
+        task->extra = QVariant(uint(Config::getInstance()->getBroadcast()));
     } else if (TerminalShutdownRequest::checkKey(packet->key)) {
         qDebug() << "TerminalUdpServer::onShareProtocolDataProcess: TerminalShutdownRequest";
         task = new TerminalShutdown(*packet);

@@ -2,6 +2,7 @@
 
 #include "config.h"
 #include "shareprotocol.h"
+#include "terminalmsg.h"
 #include "terminaludpserver.h"
 
 #include <QHostAddress>
@@ -51,7 +52,9 @@ private slots:
         std::vector<std::thread> tasks;
         std::atomic<int> dispatched{0};
         connect(&server, &TerminalUdpServer::newRequest, this, [&](PreData* task) {
-            if (task->extra.toUInt() != broadcast)
+            // Only a report is addressed, to the broadcast address.
+            const bool report = dynamic_cast<TerminalMsg*>(task) != nullptr;
+            if (report ? task->extra.toUInt() != broadcast : task->extra.isValid())
                 ++wrong;
             ++dispatched;
             const std::lock_guard lock(tasksMutex);
