@@ -80,9 +80,8 @@ void AcceptUploadFile::receiveFile(int socket, qint64 size)
 
     if (!sized || status.st_size != size) {
         qDebug() << "AcceptUploadFile::dealTask: Upload Length error";
+        // The package staged before, by this console or another, stays as it was.
         ::unlink(partial.constData());
-        // An older package must not be installed in place of the failed one.
-        ::unlink(UploadFilePath);
         return;
     }
     // rename replaces whatever is at the fixed name, a link included, in one

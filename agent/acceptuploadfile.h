@@ -6,7 +6,8 @@
 
 // Receives an update package on its connection. The package is streamed
 // into a private file beside the fixed upload file and renamed over it only
-// once its length is right, so the update never sees a partial package.
+// once its length is right, so the update never sees a partial package and
+// an upload that fails leaves the package staged before untouched.
 class AcceptUploadFile : public PreData
 {
 public:
