@@ -12,6 +12,10 @@ class AcceptUploadFile : public PreData
 {
 public:
     static constexpr const char* UploadFilePath = "/tmp/uploadfile.tar.gz";
+    // Free space an upload leaves in /tmp, which is the terminal's RAM: room
+    // for the small files the launcher, the session and the agent keep
+    // there, and small beside a package so that no package that fits is refused.
+    static constexpr qint64 FreeSpaceReserve = 8 * 1024 * 1024;
 
     explicit AcceptUploadFile(const PreData& packet);
     ~AcceptUploadFile() override;
