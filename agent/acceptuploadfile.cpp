@@ -13,6 +13,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +33,22 @@ bool writeAll(int file, const char* data, qint64 size)
         size -= n;
     }
     return true;
+}
+
+// What an upload may still take on the file system holding file: its free
+// space less the reserve; negative when that cannot be told.
+qint64 room(int file)
+{
+    struct statvfs status = {};
+    if (::fstatvfs(file, &status) != 0)
+        return -1;
+    qint64 free = qint64(status.f_bavail) * qint64(status.f_frsize);
+    // A file system in RAM without a size of its own (ramfs, tmpfs with
+    // size=0) reports nothing: its bound is the free memory.
+    struct sysinfo memory = {};
+    if (status.f_blocks == 0 && ::sysinfo(&memory) == 0)
+        free = qint64(memory.freeram) * qint64(memory.mem_unit);
+    return free - AcceptUploadFile::FreeSpaceReserve;
 }
 
 } // namespace
@@ -70,6 +88,13 @@ void AcceptUploadFile::receiveFile(int socket, qint64 size)
         std::perror("open file");
         return;
     }
+    if (size < 0 || size > room(file)) {
+        qWarning() << "AcceptUploadFile::dealTask: refused, the announced size" << size
+                   << "does not fit the free space of /tmp less its reserve";
+        ::close(file);
+        ::unlink(partial.constData());
+        return;
+    }
     const qint64 received = receiveInto(socket, file, size);
     qDebug() << "AcceptUploadFile::dealTask: receive: " << received;
     if (::fsync(file) != 0)
@@ -80,9 +105,8 @@ void AcceptUploadFile::receiveFile(int socket, qint64 size)
 
     if (!sized || status.st_size != size) {
         qDebug() << "AcceptUploadFile::dealTask: Upload Length error";
+        // The package staged before, by this console or another, stays as it was.
         ::unlink(partial.constData());
-        // An older package must not be installed in place of the failed one.
-        ::unlink(UploadFilePath);
         return;
     }
     // rename replaces whatever is at the fixed name, a link included, in one
@@ -105,6 +129,11 @@ qint64 AcceptUploadFile::receiveInto(int socket, int file, qint64 size)
             qWarning() << "AcceptUploadFile::dealTask: the peer stalled, receive timed out";
         if (n <= 0)
             break;
+        // Others fill /tmp too: stop before the reserve is touched.
+        if (n > room(file)) {
+            qWarning() << "AcceptUploadFile::dealTask: /tmp is too full to go on, stopped after" << total;
+            break;
+        }
         if (!writeAll(file, buffer.data(), n)) {
             std::perror("write file");
             break;

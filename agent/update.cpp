@@ -9,8 +9,17 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <mutex>
 
 #include <unistd.h>
+
+namespace {
+
+// update.sh works on the one package and its own staging directory: two
+// runs at once would mix their files, so updates wait for one another.
+std::mutex updating;
+
+} // namespace
 
 Update::Update(const PreData& packet) : PreData(packet) {}
 
@@ -43,6 +52,12 @@ void Update::dealTask()
     qDebug() << "Update::dealTask: " << key.c_str();
     const int socket = extra.toInt();
     const QString package = QString::fromLatin1(AcceptUploadFile::UploadFilePath);
+    std::unique_lock<std::mutex> one(updating, std::try_to_lock);
+    if (!one.owns_lock()) {
+        qDebug() << "Update::dealTask: another update is running, this one waits for it to end";
+        one.lock();
+    }
+    // Checked only now: the update before may have used up the package.
     qDebug() << "Update::dealTask: 1)check update package: " << package;
     if (!checkUpdatePackage(package)) {
         reply(socket, "error: validation failed!");

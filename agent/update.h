@@ -5,7 +5,8 @@
 #include <QString>
 
 // Installs the uploaded package with the device's update script and tells
-// the console the outcome as a zero-terminated text.
+// the console the outcome as a zero-terminated text. Updates run one at a
+// time: a second one waits for the first to end, then checks and runs.
 class Update : public PreData
 {
 public:

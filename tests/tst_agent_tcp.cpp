@@ -141,7 +141,7 @@ private slots:
     void init()
     {
         QVERIFY(Sandbox::run("sh", {"-c", "rm -rf /opt/zoderer /tmp/uploadfile.tar.gz* /tmp/receivebc.* "
-                                          "/tmp/precious /tmp/files /tmp/release "
+                                          "/tmp/precious /tmp/files /tmp/release /tmp/updates "
                                               + consoleFileHere("*")}) == 0);
         QVERIFY(Sandbox::writeRecordingScript(script("getRDPinfo.sh"), printing("10.1.1.1|a|p|3389\n")));
     }
@@ -206,6 +206,45 @@ private slots:
                  package && scriptStatus >= 0 ? 2 : 0);
     }
 
+    void concurrentUpdatesRunOneAfterTheOther_data()
+    {
+        QTest::addColumn<QByteArray>("usesPackage");
+        QTest::addColumn<QByteArray>("secondReply");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("package kept") << QByteArray() << QByteArray("successfully!\0", 14) << 2;
+        QTest::newRow("package used up") << QByteArray("rm -f \"$1\"\n")
+                                         << QByteArray("error: validation failed!\0", 26) << 1;
+    }
+
+    void concurrentUpdatesRunOneAfterTheOther()
+    {
+        QFETCH(QByteArray, usesPackage);
+        QFETCH(QByteArray, secondReply);
+        QFETCH(int, runs);
+        // Each run logs its start and end and lasts until the test releases it (20 s at most).
+        FakeScript held;
+        held.commands = "echo start >> /tmp/updates\n" + usesPackage
+                        + "for i in $(seq 400); do [ -e /tmp/release ] && break; sleep 0.05; done\n"
+                          "echo end >> /tmp/updates";
+        QVERIFY(Sandbox::writeRecordingScript(script("update.sh"), held));
+        QVERIFY(Sandbox::writeRecordingScript(script("clearUpdate.sh")));
+        QVERIFY(Sandbox::writeFile(UploadFile, "package"));
+        QVERIFY(startAgent());
+        StreamClient first(Terminal);
+        QVERIFY(first.send(requestBlock("UPDATE_REQUEST")));
+        QTRY_COMPARE(Sandbox::recordedCalls(script("update.sh")).size(), 1);
+        StreamClient second(Terminal);
+        QVERIFY(second.send(requestBlock("UPDATE_REQUEST")));
+        QVERIFY(agent->waitForStderr("another update is running, this one waits for it to end"));
+        QCOMPARE(Sandbox::recordedCalls(script("update.sh")).size(), 1);
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/release"), QByteArray()));
+        bool closed = false;
+        QCOMPARE(first.receiveAll(&closed), QByteArray("successfully!\0", 14));
+        QCOMPARE(second.receiveAll(&closed), secondReply);
+        QVERIFY(closed);
+        QCOMPARE(Sandbox::readFile(QStringLiteral("/tmp/updates")), QByteArray("start\nend\n").repeated(runs));
+    }
+
     void updateScriptsNeverParsedAsCommands()
     {
         // Blanks, a semicolon and a command substitution in the agent's
@@ -225,9 +264,10 @@ private slots:
         QVERIFY(!QFileInfo::exists("/pwned") && !QFileInfo::exists(directory + "/pwned"));
     }
 
-    void uploadCutShortLeavesNothing()
+    void uploadCutShortKeepsStagedPackage()
     {
-        QVERIFY(Sandbox::writeFile(UploadFile, "an older package"));
+        const QByteArray staged = randomBytes(200 * 1024, 1);
+        QVERIFY(Sandbox::writeFile(UploadFile, staged));
         QVERIFY(startAgent());
         {
             StreamClient client(Terminal);
@@ -236,10 +276,8 @@ private slots:
         }
         QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload Length error"));
         QVERIFY(agent->countStderr("AcceptUploadFile::dealTask: receive:  102400") == 1);
-        QVERIFY(!QFileInfo::exists(UploadFile));
+        QVERIFY(Sandbox::readFile(UploadFile) == staged);
         QCOMPARE(partialUploads(), QStringList());
-        QCOMPARE(exchange(requestBlock("UPDATE_REQUEST")),
-                 QByteArray("error: validation failed!\0", 26));
     }
 
     void uploadReplacesPlantedLink()
@@ -334,7 +372,9 @@ private slots:
             updates.push_back(std::make_unique<StreamClient>(Terminal));
             QVERIFY(updates.back()->send(requestBlock("UPDATE_REQUEST")));
         }
-        QTRY_COMPARE(Sandbox::recordedCalls(script("update.sh")).size(), workers);
+        // One runs, the others wait for it on their workers.
+        QTRY_COMPARE(Sandbox::recordedCalls(script("update.sh")).size(), 1);
+        QTRY_COMPARE(agent->countStderr("this one waits for it to end"), workers - 1);
 
         const auto send = [&](const char* key, const char* content) {
             const QByteArray bytes = QByteArray::fromStdString(PreData(key, content).toString());

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <atomic>
@@ -25,6 +27,7 @@
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -386,23 +389,21 @@ private slots:
         QCOMPARE(QFileInfo(UploadFile).size(), 0);
     }
 
-    void uploadLengthMismatchLeavesNoPackage_data()
+    void uploadLengthMismatchKeepsStagedPackage_data()
     {
         QTest::addColumn<QByteArray>("arguments");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("cut short") << sizeArguments(100000) << randomBytes(40000);
         QTest::newRow("too many") << sizeArguments(100) << randomBytes(150);
-        QTest::newRow("negative size") << QByteArray("a;b;-1") << randomBytes(10);
     }
 
-    void uploadLengthMismatchLeavesNoPackage()
+    void uploadLengthMismatchKeepsStagedPackage()
     {
         QFETCH(QByteArray, arguments);
         QFETCH(QByteArray, bytes);
-        // An earlier package must not be installed instead of this one.
         QVERIFY(Sandbox::writeFile(UploadFile, "older package"));
         upload(arguments, bytes);
-        QVERIFY(!QFileInfo::exists(UploadFile));
+        QCOMPARE(Sandbox::readFile(UploadFile), QByteArray("older package"));
         QCOMPARE(partialUploads(), QStringList());
     }
 
@@ -415,21 +416,56 @@ private slots:
         QCOMPARE(partialUploads(), QStringList());
     }
 
-    void uploadArgumentErrorTouchesNothing_data()
+    void uploadRefusedTouchesNothing_data()
     {
         QTest::addColumn<QByteArray>("arguments");
-        QTest::newRow("two fields") << QByteArray("a;5");
-        QTest::newRow("four fields") << QByteArray("a;b;5;d");
-        QTest::newRow("empty") << QByteArray();
+        QTest::addColumn<QString>("warning");
+        const QString argumentError = QStringLiteral("^AcceptUploadFile::dealTask: argument error$");
+        QTest::newRow("two fields") << QByteArray("a;5") << argumentError;
+        QTest::newRow("four fields") << QByteArray("a;b;5;d") << argumentError;
+        QTest::newRow("empty") << QByteArray() << argumentError;
+        struct statvfs tmp = {};
+        QVERIFY(::statvfs("/tmp", &tmp) == 0);
+        const qint64 room = qint64(tmp.f_bavail) * qint64(tmp.f_frsize) - AcceptUploadFile::FreeSpaceReserve;
+        const QString sizeError = QStringLiteral("refused, the announced size");
+        QTest::newRow("beyond the free space less the reserve") << sizeArguments(room + 65536) << sizeError;
+        QTest::newRow("2^62") << sizeArguments(Q_INT64_C(1) << 62) << sizeError;
+        QTest::newRow("negative") << QByteArray("a;b;-1") << sizeError;
     }
 
-    void uploadArgumentErrorTouchesNothing()
+    void uploadRefusedTouchesNothing()
     {
         QFETCH(QByteArray, arguments);
+        QFETCH(QString, warning);
         QVERIFY(Sandbox::writeFile(UploadFile, "older package"));
-        QTest::ignoreMessage(QtWarningMsg, "AcceptUploadFile::dealTask: argument error");
-        upload(arguments, "12345");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        // The peer keeps its end open: only a refusal before the first read closes it in time.
+        upload(arguments, "12345", true);
         QCOMPARE(Sandbox::readFile(UploadFile), QByteArray("older package"));
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void uploadStopsWhenTmpFills()
+    {
+        // A /tmp of its own, 1 MiB beyond the reserve, that the test fills while the upload runs.
+        QCOMPARE(Sandbox::run("mount", {"-t", "tmpfs", "-o", "size=9m", "small-tmp", "/tmp"}), 0);
+        const auto unmount = qScopeGuard([] { Sandbox::run("umount", {"/tmp"}); });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("/tmp is too full to go on"));
+        Connection connection;
+        SocketIo::setTimeouts(connection.task, 10000);
+        auto* task = new AcceptUploadFile(packet("UPLOAD_REQUEST", sizeArguments(768 * 1024), connection.task));
+        std::thread worker([task] { task->dealTask(); });
+        const QByteArray package = randomBytes(768 * 1024);
+        QVERIFY(SocketIo::sendAll(connection.peer, package.constData(), 256 * 1024));
+        QTRY_COMPARE(partialUploads().size(), 1);
+        QTRY_COMPARE(QFileInfo("/tmp/" + partialUploads().value(0)).size(), 256 * 1024);
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/filler"), QByteArray(640 * 1024, 'f')));
+        // The task stops reading and closes: the rest may not all go.
+        SocketIo::sendAll(connection.peer, package.constData() + 256 * 1024, 512 * 1024);
+        ::shutdown(connection.peer, SHUT_WR);
+        connection.readAll();
+        worker.join();
+        QVERIFY(!QFileInfo::exists(UploadFile));
         QCOMPARE(partialUploads(), QStringList());
     }
 
@@ -442,11 +478,11 @@ private slots:
         QCOMPARE(Sandbox::readFile(UploadFile), QByteArray("fresh"));
         QCOMPARE(Sandbox::readFile(QStringLiteral("/tmp/precious")), QByteArray("keep me"));
 
-        // A failed upload removes the link, never its target.
+        // A failed upload leaves what was there as it was, and never writes through a link.
         QFile::remove(UploadFile);
         QVERIFY(QFile::link(QStringLiteral("/tmp/precious"), UploadFile));
         upload(sizeArguments(50), "short");
-        QVERIFY(!QFileInfo(UploadFile).isSymLink() && !QFileInfo::exists(UploadFile));
+        QVERIFY(QFileInfo(UploadFile).isSymLink());
         QCOMPARE(Sandbox::readFile(QStringLiteral("/tmp/precious")), QByteArray("keep me"));
     }
 };
