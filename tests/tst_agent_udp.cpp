@@ -317,6 +317,16 @@ private slots:
                      call({value, value, value, "3389"}) + call({value, value, value, "3390"}));
     }
 
+    void unsentReportIsLogged()
+    {
+        // A report beyond a datagram's maximum, from a device that keeps a long password.
+        QVERIFY(Sandbox::writeFile(AgentProcess::DefaultDirectory + QString("/getRDPinfo.sh"),
+                                   "#!/bin/sh\nprintf 'h|u|%070000d|1' 0\n", true));
+        QVERIFY(startAgent());
+        QVERIFY(agent->waitForStderr("Warning: TerminalMsg::dealTask: report of"));
+        QVERIFY(agent->waitForStderr("bytes not sent:"));
+    }
+
     void passwordNeverLogged()
     {
         fakeDevice("h|u|Old-Secret-1|3389\n");
