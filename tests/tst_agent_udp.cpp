@@ -274,6 +274,8 @@ private slots:
         QTRY_COMPARE(agent->countStderr("Warning: SetRdpinfo::dealTask: settings are not"), 2);
         sendPacket("SETRDPINFO_REQUEST", "RDP_IP=h", terminal);
         QVERIFY(agent->waitForStderr("Warning: SetRdpinfo::dealTask: json parse error"));
+        sendPacket("SETRDPINFO_REQUEST", R"({"RDP_USER":"u\nautoconnect=1"})", terminal);
+        QVERIFY(agent->waitForStderr("Warning: SetRdpinfo::dealTask: settings refused, nothing changed:"));
         QVERIFY(answers());
         QCOMPARE(Sandbox::recordedCalls(script("updateRDPinfo.sh")).size(), 0);
     }
