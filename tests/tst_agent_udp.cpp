@@ -319,6 +319,20 @@ private slots:
                      call({value, value, value, "3389"}) + call({value, value, value, "3390"}));
     }
 
+    void passwordWithSeparatorRoundTrips()
+    {
+        const QString update = fakeDevice("h|u|p|1");
+        QVERIFY(startAgent());
+        QVERIFY(!nextReport().isEmpty());
+        sendPacket("SETRDPINFO_REQUEST", R"({"RDP_IP":"h","RDP_USER":"u","RDP_PASSWORD":"a|b|c","RDP_PORT":"3389"})",
+                   terminal);
+        QTRY_COMPARE(callBytes(update), call({"h", "u", "a|b|c", "3389"}));
+        sendPacket("TERMINALMSG_REQUEST", "", terminal);
+        const QByteArray report = nextReport();
+        QVERIFY2(report.contains(escaped(R"("RDP_PASSWORD":"a|b|c","RDP_PORT":"3389")")), report.constData());
+        QVERIFY(agent->waitForStderr(R"(Provider::getRDPInfo:  "h|u|<5 bytes>|3389")"));
+    }
+
     void unsentReportIsLogged()
     {
         // A report beyond a datagram's maximum, from a device that keeps a long password.

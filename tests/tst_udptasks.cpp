@@ -30,7 +30,8 @@ private slots:
         QTest::newRow("port letters") << QByteArray("a|b|c|x") << "a" << "b" << "c" << 0;
         QTest::newRow("negative port") << QByteArray("a|b|c|-5") << "a" << "b" << "c" << -5;
         QTest::newRow("port beyond int") << QByteArray("a|b|c|99999999999") << "a" << "b" << "c" << 0;
-        QTest::newRow("fifth field ignored") << QByteArray("a|b|c|1|e|f") << "a" << "b" << "c" << 1;
+        QTest::newRow("password with |") << QByteArray("a|b|c|1|e|22") << "a" << "b" << "c|1|e" << 22;
+        QTest::newRow("password of |") << QByteArray("a|b|||22") << "a" << "b" << "|" << 22;
         QTest::newRow("inner blanks kept") << QByteArray("  a b| u |p w|22 \n") << "a b" << " u "
                                            << "p w" << 22;
         QTest::newRow("empty fields") << QByteArray("|||") << "" << "" << "" << 0;
