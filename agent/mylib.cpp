@@ -174,13 +174,18 @@ RDP_Info Provider::getRDPInfo()
 RDP_Info Provider::parseRDPInfo(const QByteArray& output)
 {
     RDP_Info info;
-    const QStringList fields = QString::fromLatin1(output).trimmed().split(QLatin1Char('|'));
-    if (fields.size() < 4)
+    // The password may hold "|": it is all between the user and the port,
+    // which cannot.
+    const QString text = QString::fromLatin1(output).trimmed();
+    const qsizetype afterServer = text.indexOf(QLatin1Char('|'));
+    const qsizetype afterUser = afterServer < 0 ? -1 : text.indexOf(QLatin1Char('|'), afterServer + 1);
+    const qsizetype beforePort = text.lastIndexOf(QLatin1Char('|'));
+    if (afterUser < 0 || beforePort <= afterUser)
         return info;
-    info.serverAddress = fields.at(0);
-    info.user = fields.at(1);
-    info.password = fields.at(2);
-    info.port = leadingInt(fields.at(3));
+    info.serverAddress = text.left(afterServer);
+    info.user = text.mid(afterServer + 1, afterUser - afterServer - 1);
+    info.password = text.mid(afterUser + 1, beforePort - afterUser - 1);
+    info.port = leadingInt(text.mid(beforePort + 1));
     return info;
 }
 

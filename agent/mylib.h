@@ -29,7 +29,8 @@ public:
     static void setRDPInfo(const QString& address, const QString& user, const QString& password,
                            const QString& port);
 
-    // The settings script's output: server|user|password|port.
+    // The settings script's output: server|user|password|port, where the
+    // password is everything between the second and the last "|".
     static RDP_Info parseRDPInfo(const QByteArray& output);
     // Decimal prefix of a text: leading blanks skipped, reading stops at the
     // first non-digit; no digits, or a value beyond int, gives 0.

@@ -29,4 +29,12 @@ public:
     // absent. Nothing when it is not JSON or a member has another type;
     // invalidMember tells the two apart.
     static std::optional<Settings> parseSettings(const std::string& content, bool* invalidMember);
+    // Why the device cannot store these settings as they are, or empty when it
+    // can: its file keeps one value a line, its script prints them joined by
+    // "|" (only the password, between user and port, may hold one), and its
+    // report must fit one datagram.
+    static QString refusal(const Settings& settings);
+
+    // Longest value the device is given, in bytes.
+    static constexpr qsizetype MaxValueBytes = 255;
 };

@@ -46,7 +46,11 @@ void TerminalMsg::dealTask()
     qDebug() << "TerminalMsg::dealTask: " << destination.toString();
 
     QUdpSocket socket;
-    socket.writeDatagram(packet.data(), qint64(packet.size()), destination,
-                         Config::getInstance()->udpPort());
+    // Unsent, the terminal drops out of every console's discovery unnoticed.
+    if (socket.writeDatagram(packet.data(), qint64(packet.size()), destination,
+                             Config::getInstance()->udpPort())
+        != qint64(packet.size()))
+        qWarning() << "TerminalMsg::dealTask: report of" << packet.size() << "bytes not sent:"
+                   << socket.errorString();
     delete this;
 }

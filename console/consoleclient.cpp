@@ -51,7 +51,7 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
             const QNetworkDatagram datagram = socket.receiveDatagram();
             if (!datagram.isValid())
                 break;
-            reports.addDatagram(datagram.data());
+            reports.addDatagram(datagram.data(), datagram.senderAddress().toIPv4Address());
         }
         if (!awaitedIp.empty() && reports.find(awaitedIp) != nullptr)
             loop.quit();

@@ -64,7 +64,7 @@ QString printable(const std::string& bytes)
 
 } // namespace
 
-bool ReportTable::addDatagram(const QByteArray& datagram)
+bool ReportTable::addDatagram(const QByteArray& datagram, quint32 sender)
 {
     if (!PreData::isShareProtocol(datagram.constData(), unsigned(datagram.size())))
         return false;
@@ -80,17 +80,22 @@ bool ReportTable::addDatagram(const QByteArray& datagram)
     Json::Value report;
     if (!JsonText::parse(content.asString(), report) || !report.isObject())
         return false;
-    m_reports[{member(report, "ip"), member(report, "mac")}] = std::move(report);
+    const auto known = m_reports.find(sender);
+    if (known != m_reports.end())
+        known->second = std::move(report);
+    else if (m_reports.size() < MaxTerminals)
+        m_reports.emplace(sender, std::move(report));
+    else
+        return false;
     return true;
 }
 
 std::vector<const Json::Value*> ReportTable::sorted() const
 {
-    // The map already orders by ip text and mac; what is left is to order
-    // valid addresses by value, ahead of reports without one.
+    // By reported address, valid ones by value ahead of reports without one.
     std::vector<std::pair<quint64, const Json::Value*>> ordered;
-    for (const auto& [id, report] : m_reports) {
-        const auto address = AddressCodec::parse(id.first);
+    for (const auto& [sender, report] : m_reports) {
+        const auto address = AddressCodec::parse(member(report, "ip"));
         ordered.emplace_back(address ? *address : std::numeric_limits<quint64>::max(), &report);
     }
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -146,16 +151,23 @@ QString ReportTable::jsonLines() const
             if (shown[name].isString())
                 shown[name] = decoded(shown[name].asString()).toUtf8().toStdString();
         }
-        text += QString::fromStdString(JsonText::write(shown));
+        // The writer escapes C0 controls only; DEL and C1 controls would act
+        // on a terminal just as well.
+        for (const QChar c : QString::fromStdString(JsonText::write(shown))) {
+            if (c.unicode() >= 0x7f && c.unicode() < 0xa0)
+                text += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                text += c;
+        }
     }
     return text;
 }
 
 const Json::Value* ReportTable::find(const std::string& ip) const
 {
-    for (const auto& [id, report] : m_reports) {
-        if (id.first == ip)
-            return &report;
+    for (const auto& entry : m_reports) {
+        if (member(entry.second, "ip") == ip)
+            return &entry.second;
     }
     return nullptr;
 }

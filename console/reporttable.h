@@ -7,7 +7,6 @@
 
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 // The terminal information reports heard during one discovery, one per
@@ -15,10 +14,15 @@
 class ReportTable
 {
 public:
-    // Takes one received datagram; true when it was a terminal report. Other
-    // packets (the requests of this and other consoles) and malformed ones
-    // are dropped without a trace.
-    bool addDatagram(const QByteArray& datagram);
+    // At most this many terminals are kept: a peer that sends reports from
+    // ever new addresses must not exhaust the console's memory.
+    static constexpr std::size_t MaxTerminals = 4096;
+
+    // Takes one datagram received from sender (host order); true when it was
+    // a terminal report and kept. Other packets (the requests of this and
+    // other consoles), malformed ones and reports of terminals beyond
+    // MaxTerminals are dropped without a trace.
+    bool addDatagram(const QByteArray& datagram, quint32 sender);
     bool empty() const { return m_reports.empty(); }
 
     // A header and one aligned line per terminal, sorted by address. The
@@ -33,7 +37,8 @@ public:
 private:
     std::vector<const Json::Value*> sorted() const;
 
-    // By reported ip and mac: a terminal that answers twice (two consoles
-    // asked) keeps one row, its newest report.
-    std::map<std::pair<std::string, std::string>, Json::Value> m_reports;
+    // By sending address: a terminal that answers twice (two consoles asked)
+    // keeps one row, its newest report, and so does a peer that sends reports
+    // with ever other contents.
+    std::map<quint32, Json::Value> m_reports;
 };

@@ -11,14 +11,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <cstdio>
+#include <limits>
 
 namespace {
 
 constexpr qint64 BlockSize = 64 * 1024;
 
-qint32 littleEndian32(const QByteArray& bytes)
+qint32 littleEndian32(const char* bytes)
 {
     quint32 value = 0;
     for (int i = 3; i >= 0; --i)
@@ -26,24 +28,61 @@ qint32 littleEndian32(const QByteArray& bytes)
     return qint32(value);
 }
 
-// Total size of a length-prefixed answer once its length has arrived.
-qint64 announcedTotal(const QByteArray& answer)
-{
-    return answer.size() < 4 ? -1 : 4 + qint64(qMax(0, littleEndian32(answer)));
-}
+enum class Fetched { File, Nothing, Failed };
 
-// Sends one request and collects the whole answer, showing its progress.
-bool exchange(quint32 destination, const std::string& key, const std::string& content,
-              const QString& label, QByteArray& answer, QString& error)
+// Sends one request and streams its answer, a 4-byte length and exactly that
+// many bytes, into file. Only the announced bytes are read: a peer cannot
+// make termctl keep more, nor more than limit.
+Fetched fetch(quint32 destination, const std::string& key, const std::string& content,
+              const QString& label, qint64 limit, QSaveFile& file, QString& error)
 {
     TcpConnection connection;
     if (!connection.open(destination, TcpCommands::IdleTimeoutMs, error)
         || !connection.sendRequest(key, content, error))
-        return false;
+        return Fetched::Failed;
+    char buffer[BlockSize];
+    const qint64 header = connection.readFully(buffer, 4, error);
+    if (header < 0)
+        return Fetched::Failed;
+    if (header == 0)
+        return Fetched::Nothing;
+    if (header < 4) {
+        error = QStringLiteral("the answer ended after %1 bytes, before its length").arg(header);
+        return Fetched::Failed;
+    }
+    const qint64 length = littleEndian32(buffer);
+    if (length < 0 || length > limit) {
+        error = QStringLiteral("the terminal announced %1 bytes, more than the %2 termctl takes")
+                    .arg(length)
+                    .arg(limit);
+        return Fetched::Failed;
+    }
     Progress progress(label);
-    return connection.readToEnd(answer, error, [&progress](const QByteArray& data) {
-        progress.show(data.size(), announcedTotal(data));
-    });
+    for (qint64 done = 0; done < length;) {
+        const qint64 wanted = qMin(BlockSize, length - done);
+        const qint64 received = connection.readFully(buffer, wanted, error);
+        if (received < 0)
+            return Fetched::Failed;
+        if (file.write(buffer, received) != received) {
+            error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+            return Fetched::Failed;
+        }
+        done += received;
+        if (received < wanted) {
+            error = QStringLiteral("the terminal announced %1 bytes but sent %2").arg(length).arg(done);
+            return Fetched::Failed;
+        }
+        progress.show(done, length);
+    }
+    return Fetched::File;
+}
+
+// What the file system of the output can still take.
+qint64 freeSpace(const QString& output)
+{
+    const qint64 free = QStorageInfo(QFileInfo(output).absolutePath()).bytesAvailable();
+    // Not known: the writes themselves will tell.
+    return free >= 0 ? free : std::numeric_limits<qint64>::max();
 }
 
 // The output is opened before anything is sent, so that a path that cannot
@@ -56,9 +95,9 @@ bool openOutput(QSaveFile& file, QString& error)
     return false;
 }
 
-bool save(QSaveFile& file, const QByteArray& bytes, QString& error)
+bool commit(QSaveFile& file, QString& error)
 {
-    if (file.write(bytes) == bytes.size() && file.commit())
+    if (file.commit())
         return true;
     error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
     return false;
@@ -111,22 +150,6 @@ std::string TcpCommands::uploadContent(const QString& fileName, quint32 crc, qin
     }
 }
 
-bool TcpCommands::lengthPrefixed(const QByteArray& answer, QByteArray& payload, QString& error)
-{
-    if (answer.size() < 4) {
-        error = QStringLiteral("the answer ended after %1 bytes, before its length").arg(answer.size());
-        return false;
-    }
-    const qint32 length = littleEndian32(answer);
-    const qint64 received = answer.size() - 4;
-    if (length < 0 || received != length) {
-        error = QStringLiteral("the terminal announced %1 bytes but sent %2").arg(length).arg(received);
-        return false;
-    }
-    payload = answer.mid(4);
-    return true;
-}
-
 bool TcpCommands::updateSucceeded(const QByteArray& answer, QString& text)
 {
     const qsizetype end = answer.indexOf('\0');
@@ -139,22 +162,19 @@ int TcpCommands::screenshot(quint32 destination, const QString& output, QString&
     QSaveFile file(output);
     if (!openOutput(file, error))
         return 2;
-    QByteArray answer;
-    for (int attempt = 1; attempt <= 2 && answer.isEmpty(); ++attempt) {
+    const qint64 limit = qMin(MaxScreenshotBytes, freeSpace(output));
+    Fetched fetched = Fetched::Nothing;
+    for (int attempt = 1; attempt <= 2 && fetched == Fetched::Nothing; ++attempt) {
         if (attempt == 2)
             note(QStringLiteral("the terminal had no screenshot stored yet (it captures one after "
                                 "answering); asking again"));
-        if (!exchange(destination, ScreenRequest::KEY, std::string(), QStringLiteral("screenshot"),
-                      answer, error))
-            return 1;
+        fetched = fetch(destination, ScreenRequest::KEY, std::string(), QStringLiteral("screenshot"),
+                        limit, file, error);
     }
-    if (answer.isEmpty()) {
+    if (fetched == Fetched::Nothing)
         error = QStringLiteral("the terminal sent no screenshot (its capture failed, or another "
                                "client was being sent the image)");
-        return 1;
-    }
-    QByteArray image;
-    return lengthPrefixed(answer, image, error) && save(file, image, error) ? 0 : 1;
+    return fetched == Fetched::File && commit(file, error) ? 0 : 1;
 }
 
 int TcpCommands::get(quint32 destination, const std::string& remotePath, const QString& output,
@@ -163,17 +183,12 @@ int TcpCommands::get(quint32 destination, const std::string& remotePath, const Q
     QSaveFile file(output);
     if (!openOutput(file, error))
         return 2;
-    QByteArray answer;
-    if (!exchange(destination, FileRequest::KEY, fileRequestContent(remotePath),
-                  QStringLiteral("get"), answer, error))
-        return 1;
-    if (answer.isEmpty()) {
+    const Fetched fetched = fetch(destination, FileRequest::KEY, fileRequestContent(remotePath),
+                                  QStringLiteral("get"), freeSpace(output), file, error);
+    if (fetched == Fetched::Nothing)
         error = QStringLiteral("the terminal sent no file: %1 is missing or not readable there")
                     .arg(QFile::decodeName(QByteArray::fromStdString(remotePath)));
-        return 1;
-    }
-    QByteArray bytes;
-    return lengthPrefixed(answer, bytes, error) && save(file, bytes, error) ? 0 : 1;
+    return fetched == Fetched::File && commit(file, error) ? 0 : 1;
 }
 
 int TcpCommands::upload(quint32 destination, const QString& package, QString& error)

@@ -16,6 +16,9 @@ public:
     static constexpr int IdleTimeoutMs = 30000;
     // The update script may take a while before the reply comes.
     static constexpr int UpdateTimeoutMs = 15 * 60 * 1000;
+    // A larger announcement is refused before a byte is written: a JPEG of
+    // the largest panel stays far below. A file must fit the free space.
+    static constexpr qint64 MaxScreenshotBytes = 64 * 1024 * 1024;
 
     static int screenshot(quint32 destination, const QString& output, QString& error);
     static int upload(quint32 destination, const QString& package, QString& error);
@@ -31,8 +34,6 @@ public:
     // local file name) and that keeps the request within the 255 bytes the
     // agent parses.
     static std::string uploadContent(const QString& fileName, quint32 crc, qint64 size);
-    // A 4-byte little-endian length and exactly that many bytes.
-    static bool lengthPrefixed(const QByteArray& answer, QByteArray& payload, QString& error);
     // The update reply is a zero-terminated text; true for the success text.
     static bool updateSucceeded(const QByteArray& answer, QString& text);
     static quint32 crc32(const QByteArray& data, quint32 crc = 0);

@@ -106,8 +106,7 @@ bool TcpConnection::finishSending(QString& error)
     return false;
 }
 
-bool TcpConnection::readToEnd(QByteArray& data, QString& error,
-                              const std::function<void(const QByteArray&)>& progress)
+bool TcpConnection::readToEnd(QByteArray& data, QString& error)
 {
     char buffer[64 * 1024];
     for (;;) {
@@ -119,7 +118,21 @@ bool TcpConnection::readToEnd(QByteArray& data, QString& error,
             return false;
         }
         data.append(buffer, n);
-        if (progress)
-            progress(data);
     }
+}
+
+qint64 TcpConnection::readFully(char* data, qint64 size, QString& error)
+{
+    qint64 received = 0;
+    while (received < size) {
+        const qint64 n = SocketIo::receiveSome(m_fd, data + received, size - received);
+        if (n < 0) {
+            error = systemError(QStringLiteral("cannot receive from"));
+            return -1;
+        }
+        if (n == 0)
+            break;
+        received += n;
+    }
+    return received;
 }

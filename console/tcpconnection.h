@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
 #include <string>
 
 // One blocking stream connection to an agent's TCP port 9600: the request
@@ -35,10 +34,11 @@ public:
     bool send(const char* data, qint64 size, QString& error);
     // Tells the agent that nothing more follows.
     bool finishSending(QString& error);
-    // Reads until the agent closes the connection; progress sees the bytes
-    // received so far after every read.
-    bool readToEnd(QByteArray& data, QString& error,
-                   const std::function<void(const QByteArray&)>& progress = {});
+    // Reads until the agent closes the connection.
+    bool readToEnd(QByteArray& data, QString& error);
+    // Reads until size bytes have come or the agent closes the connection;
+    // the count received, or -1 on an error.
+    qint64 readFully(char* data, qint64 size, QString& error);
 
 private:
     QString systemError(const QString& what) const;

@@ -274,6 +274,8 @@ private slots:
         QTRY_COMPARE(agent->countStderr("Warning: SetRdpinfo::dealTask: settings are not"), 2);
         sendPacket("SETRDPINFO_REQUEST", "RDP_IP=h", terminal);
         QVERIFY(agent->waitForStderr("Warning: SetRdpinfo::dealTask: json parse error"));
+        sendPacket("SETRDPINFO_REQUEST", R"({"RDP_USER":"u\nautoconnect=1"})", terminal);
+        QVERIFY(agent->waitForStderr("Warning: SetRdpinfo::dealTask: settings refused, nothing changed:"));
         QVERIFY(answers());
         QCOMPARE(Sandbox::recordedCalls(script("updateRDPinfo.sh")).size(), 0);
     }
@@ -315,6 +317,30 @@ private slots:
         QCOMPARE(termctl({"set-rdp", "192.168.1.20", "--port", "3390"}), 0);
         QTRY_COMPARE(callBytes(update),
                      call({value, value, value, "3389"}) + call({value, value, value, "3390"}));
+    }
+
+    void passwordWithSeparatorRoundTrips()
+    {
+        const QString update = fakeDevice("h|u|p|1");
+        QVERIFY(startAgent());
+        QVERIFY(!nextReport().isEmpty());
+        sendPacket("SETRDPINFO_REQUEST", R"({"RDP_IP":"h","RDP_USER":"u","RDP_PASSWORD":"a|b|c","RDP_PORT":"3389"})",
+                   terminal);
+        QTRY_COMPARE(callBytes(update), call({"h", "u", "a|b|c", "3389"}));
+        sendPacket("TERMINALMSG_REQUEST", "", terminal);
+        const QByteArray report = nextReport();
+        QVERIFY2(report.contains(escaped(R"("RDP_PASSWORD":"a|b|c","RDP_PORT":"3389")")), report.constData());
+        QVERIFY(agent->waitForStderr(R"(Provider::getRDPInfo:  "h|u|<5 bytes>|3389")"));
+    }
+
+    void unsentReportIsLogged()
+    {
+        // A report beyond a datagram's maximum, from a device that keeps a long password.
+        QVERIFY(Sandbox::writeFile(AgentProcess::DefaultDirectory + QString("/getRDPinfo.sh"),
+                                   "#!/bin/sh\nprintf 'h|u|%070000d|1' 0\n", true));
+        QVERIFY(startAgent());
+        QVERIFY(agent->waitForStderr("Warning: TerminalMsg::dealTask: report of"));
+        QVERIFY(agent->waitForStderr("bytes not sent:"));
     }
 
     void passwordNeverLogged()

@@ -33,6 +33,12 @@ QByteArray report(const TerminalInfo& info)
     return datagram("TERMINALMSG", info.toContent());
 }
 
+// A report as the terminal with the address it reports sends it.
+bool add(ReportTable& reports, const TerminalInfo& info)
+{
+    return reports.addDatagram(report(info), AddressCodec::parse(info.ip).value_or(0));
+}
+
 } // namespace
 
 class TestTermctl : public QObject
@@ -223,7 +229,7 @@ private slots:
         info.rdpPassword = "p\xc3\xa9\"";
         info.rdpPort = "";
         ReportTable reports;
-        QVERIFY(reports.addDatagram(report(info)));
+        QVERIFY(add(reports, info));
         QVERIFY(reports.find("10.0.0.9") == nullptr);
         const Json::Value* current = reports.find("10.0.0.5");
         QVERIFY(current != nullptr);
@@ -249,7 +255,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         ReportTable reports;
-        reports.addDatagram(report(terminal("10.0.0.5", "aa", bytes.toStdString())));
+        add(reports, terminal("10.0.0.5", "aa", bytes.toStdString()));
         QVERIFY2(reports.table().contains(" " + text + " "), qPrintable(reports.table()));
         const QJsonObject json = QJsonDocument::fromJson(reports.jsonLines().toUtf8()).object();
         QCOMPARE(json.value("hostName").toString(), text);
@@ -273,7 +279,7 @@ private slots:
               datagram("TERMINALMSG", content).mid(2),
               QByteArray(R"(##{"key":"TERMINALMSG","content":{"ip":"10.0.0.5"}})"),
               QByteArray(R"(##{"key":7,"content":"{}"})")})
-            QVERIFY2(!reports.addDatagram(packet), packet.constData());
+            QVERIFY2(!reports.addDatagram(packet, 1), packet.constData());
         QVERIFY(reports.empty());
         QCOMPARE(reports.jsonLines(), QString());
         QCOMPARE(reports.table().count('\n'), 1); // the header alone
@@ -282,15 +288,22 @@ private slots:
     void newestReportWins()
     {
         ReportTable reports;
-        QVERIFY(reports.addDatagram(report(terminal("10.0.0.5", "aa", "old"))));
-        QVERIFY(reports.addDatagram(report(terminal("10.0.0.5", "aa", "new"))));
-        // Same address, other device: an address conflict is worth two rows.
-        QVERIFY(reports.addDatagram(report(terminal("10.0.0.5", "bb", "other"))));
-        const QStringList lines = reports.table().chopped(1).split('\n');
-        QCOMPARE(lines.size(), 3);
-        QVERIFY(lines[1].contains("new"));
-        QVERIFY(lines[2].contains("other"));
-        QVERIFY(!reports.table().contains("old"));
+        QVERIFY(add(reports, terminal("10.0.0.5", "aa", "old")));
+        QVERIFY(add(reports, terminal("10.0.0.5", "aa", "new")));
+        QCOMPARE(reports.table().count('\n'), 2);
+        QVERIFY(reports.table().contains("new"));
+        // A peer that sends ever other reports from one address keeps one row.
+        for (int i = 0; i < 1000; ++i)
+            QVERIFY(reports.addDatagram(report(terminal("10.1." + std::to_string(i), std::to_string(i), "fake")),
+                                        0x0a000009));
+        QCOMPARE(reports.table().count('\n'), 3);
+        QVERIFY(reports.table().contains("10.1.999 "));
+        // Ever new addresses fill the table up to its bound; those known still change.
+        for (quint32 sender = 1; sender <= ReportTable::MaxTerminals; ++sender)
+            reports.addDatagram(report(terminal("10.2.0.1", "m", "flood")), 0x0b000000 + sender);
+        QCOMPARE(reports.table().count('\n'), qsizetype(ReportTable::MaxTerminals) + 1);
+        QVERIFY(add(reports, terminal("10.0.0.5", "aa", "newest")));
+        QVERIFY(reports.table().contains("newest"));
     }
 
     void tableSortedAndAligned()
@@ -298,7 +311,7 @@ private slots:
         ReportTable reports;
         for (const char* ip :
              {"192.168.1.100", "nowhere", "192.168.1.20", "10.0.0.5", "192.168.1.3"})
-            reports.addDatagram(report(terminal(ip, "m", std::string("h") + ip)));
+            add(reports, terminal(ip, "m", std::string("h") + ip));
         const QStringList lines = reports.table().chopped(1).split('\n');
         QCOMPARE(lines.size(), 6);
         const QString& header = lines[0];
@@ -321,22 +334,27 @@ private slots:
             QVERIFY2(lines[1].contains(value), value);
     }
 
-    void tableHidesPasswordAndControls()
+    void controlsHiddenOrEscaped()
     {
         ReportTable reports;
-        reports.addDatagram(report(terminal("10.0.0.5", "aa", "t\x1b[2J\x7f")));
+        add(reports, terminal("10.0.0.5", "aa", "t\x1b[2J\x7f\xc2\x85"));
         const QString table = reports.table();
         QVERIFY(!table.contains("secret"));
         QVERIFY(!table.contains("PASSWORD"));
-        QVERIFY2(table.contains("t?[2J?"), qPrintable(table));
+        QVERIFY2(table.contains("t?[2J??"), qPrintable(table));
+        // --json escapes them, and still reads back as the texts sent.
+        const QString json = reports.jsonLines();
+        QVERIFY2(json.contains("\"hostName\":\"t\\u001b[2J\\u007f\\u0085\""), qPrintable(json));
+        QCOMPARE(QJsonDocument::fromJson(json.toUtf8()).object().value("hostName").toString(),
+                 QString("t\x1b[2J\x7f\u0085"));
     }
 
     void jsonLines()
     {
         ReportTable reports;
         TerminalInfo second = terminal("10.0.0.9", "bb", "caf\xe9"); // Latin-1, as agents send it
-        reports.addDatagram(report(second));
-        reports.addDatagram(report(terminal("10.0.0.5", "aa", "first")));
+        add(reports, second);
+        add(reports, terminal("10.0.0.5", "aa", "first"));
         const QStringList lines = reports.jsonLines().chopped(1).split('\n');
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0].toStdString() + "\n", terminal("10.0.0.5", "aa", "first").toContent());

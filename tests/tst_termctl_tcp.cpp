@@ -10,6 +10,26 @@
 
 #include <QtTest>
 
+#include <cstring>
+#include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// Most memory this process has held so far, in KiB.
+static qint64 peakKiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
 class TestTermctlTcp : public QObject
 {
     Q_OBJECT
@@ -98,32 +118,68 @@ private slots:
         QCOMPARE(TcpCommands::crc32("6789", TcpCommands::crc32("12345")), 0xcbf43926u);
     }
 
-    void lengthPrefixed_data()
+    // A fake terminal on port 9600 that announces a length and sends its own
+    // count of bytes: termctl keeps exactly what was announced, or nothing.
+    void fetchFromFakeTerminal_data()
     {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QByteArray>("payload");
-        QTest::newRow("ten bytes") << QByteArray("\x0a\0\0\0" "0123456789", 14) << true
-                                   << QByteArray("0123456789");
-        QTest::newRow("empty file") << QByteArray("\0\0\0\0", 4) << true << QByteArray();
-        QTest::newRow("nothing") << QByteArray() << false << QByteArray();
-        QTest::newRow("part of the length") << QByteArray("\x0a\0", 2) << false << QByteArray();
-        QTest::newRow("short") << QByteArray("\x0a\0\0\0" "01234", 9) << false << QByteArray();
-        QTest::newRow("long") << QByteArray("\x01\0\0\0" "01", 6) << false << QByteArray();
-        QTest::newRow("negative") << QByteArray("\xff\xff\xff\xff", 4) << false << QByteArray();
-        QTest::newRow("high byte")
-            << QByteArray("\x00\x01\x00\x00", 4) + QByteArray(256, 'j') << true << QByteArray(256, 'j');
+        QTest::addColumn<bool>("screenshot");
+        QTest::addColumn<qint64>("announced");
+        QTest::addColumn<qint64>("sent");
+        QTest::addColumn<int>("status");
+        QTest::newRow("exact") << false << qint64(100) << qint64(100) << 0;
+        QTest::newRow("far more than announced") << false << qint64(100) << (qint64(256) << 20) << 0;
+        QTest::newRow("less than announced") << false << qint64(100) << qint64(50) << 1;
+        QTest::newRow("screenshot, more") << true << qint64(100) << (qint64(256) << 20) << 0;
+        QTest::newRow("screenshot beyond its bound")
+            << true << TcpCommands::MaxScreenshotBytes + 1 << TcpCommands::MaxScreenshotBytes + 1 << 1;
     }
 
-    void lengthPrefixed()
+    void fetchFromFakeTerminal()
     {
-        QFETCH(QByteArray, answer);
-        QFETCH(bool, valid);
-        QByteArray payload;
+        QFETCH(bool, screenshot);
+        QFETCH(qint64, announced);
+        QFETCH(qint64, sent);
+        QFETCH(int, status);
+        const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(TcpConnection::Port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QVERIFY(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
+        QVERIFY(::listen(server, 1) == 0);
+        std::thread terminal([server, announced, sent] {
+            const int client = ::accept(server, nullptr, nullptr);
+            char block[64 * 1024];
+            ::recv(client, block, TcpConnection::RequestBlockSize, MSG_WAITALL);
+            const quint32 length = quint32(announced);
+            const char header[4] = {char(length), char(length >> 8), char(length >> 16), char(length >> 24)};
+            ::send(client, header, 4, MSG_NOSIGNAL);
+            std::memset(block, 'f', sizeof block);
+            // Until all is sent or termctl has closed.
+            for (qint64 left = sent; left > 0;) {
+                const ssize_t n = ::send(client, block, size_t(qMin<qint64>(left, sizeof block)), MSG_NOSIGNAL);
+                if (n <= 0)
+                    break;
+                left -= n;
+            }
+            ::close(client);
+        });
+        QTemporaryDir dir;
+        const QString output = dir.path() + "/out";
+        const qint64 peakBefore = peakKiB();
         QString error;
-        QCOMPARE(TcpCommands::lengthPrefixed(answer, payload, error), valid);
-        QCOMPARE(error.isEmpty(), valid);
-        QTEST(payload, "payload");
+        const int result = screenshot ? TcpCommands::screenshot(INADDR_LOOPBACK, output, error)
+                                      : TcpCommands::get(INADDR_LOOPBACK, "/f", output, error);
+        terminal.join();
+        ::close(server);
+        QVERIFY2(result == status, qPrintable(error));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 status == 0 ? QStringList{"out"} : QStringList());
+        if (status == 0)
+            QCOMPARE(QFileInfo(output).size(), announced);
+        QVERIFY2(peakKiB() - peakBefore < 16 * 1024, "the answer was kept in memory");
     }
 
     void updateReply()

@@ -5,6 +5,9 @@
 #include "targetlist.h"
 #include "terminalinfo.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 // The plain logic of the datagram requests: the settings script's output,
 // the settings request, the reboot list and the report text.
 class TestUdpTasks : public QObject
@@ -27,7 +30,8 @@ private slots:
         QTest::newRow("port letters") << QByteArray("a|b|c|x") << "a" << "b" << "c" << 0;
         QTest::newRow("negative port") << QByteArray("a|b|c|-5") << "a" << "b" << "c" << -5;
         QTest::newRow("port beyond int") << QByteArray("a|b|c|99999999999") << "a" << "b" << "c" << 0;
-        QTest::newRow("fifth field ignored") << QByteArray("a|b|c|1|e|f") << "a" << "b" << "c" << 1;
+        QTest::newRow("password with |") << QByteArray("a|b|c|1|e|22") << "a" << "b" << "c|1|e" << 22;
+        QTest::newRow("password of |") << QByteArray("a|b|||22") << "a" << "b" << "|" << 22;
         QTest::newRow("inner blanks kept") << QByteArray("  a b| u |p w|22 \n") << "a b" << " u "
                                            << "p w" << 22;
         QTest::newRow("empty fields") << QByteArray("|||") << "" << "" << "" << 0;
@@ -89,6 +93,42 @@ private slots:
         bool invalid = !invalidMember;
         QVERIFY(!SetRdpinfo::parseSettings(content.toStdString(), &invalid));
         QCOMPARE(invalid, invalidMember);
+    }
+
+    // Values the device could not store as they are change nothing; the
+    // update script is not even started.
+    void settingsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("password with |") << QByteArray(R"({"RDP_IP":"h","RDP_PASSWORD":"a|b|c"})") << "";
+        QTest::newRow("255 bytes") << "{\"RDP_PASSWORD\":\"" + QByteArray(255, '\xe9') + "\"}" << "";
+        QTest::newRow("256 bytes") << "{\"RDP_PASSWORD\":\"" + QByteArray(256, 'p') + "\"}"
+                                   << "RDP_PASSWORD is longer than 255 bytes";
+        QTest::newRow("line feed") << QByteArray(R"({"RDP_USER":"u\ndomain=x"})")
+                                   << "RDP_USER holds a control character";
+        QTest::newRow("NUL") << QByteArray(R"({"RDP_PASSWORD":"a\u0000b"})")
+                             << "RDP_PASSWORD holds a control character";
+        QTest::newRow("DEL") << QByteArray("{\"RDP_IP\":\"h\x7f\"}") << "RDP_IP holds a control character";
+        QTest::newRow("| in server") << QByteArray(R"({"RDP_IP":"h|u"})") << "RDP_IP holds a \"|\"";
+        QTest::newRow("| in user") << QByteArray(R"({"RDP_USER":"|"})") << "RDP_USER holds a \"|\"";
+        QTest::newRow("| in port") << QByteArray(R"({"RDP_PORT":"1|2"})") << "RDP_PORT holds a \"|\"";
+    }
+
+    void settingsRefused()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString update = dir.path() + "/updateRDPinfo.sh";
+        QVERIFY(Sandbox::writeRecordingScript(update));
+        bool invalid = true;
+        const auto settings = SetRdpinfo::parseSettings(content.toStdString(), &invalid);
+        QVERIFY(settings);
+        QCOMPARE(SetRdpinfo::refusal(*settings), refusal);
+        (new SetRdpinfo(PreData("SETRDPINFO_REQUEST", content.toStdString())))->dealTask();
+        QCOMPARE(Sandbox::recordedCalls(update).size(), refusal.isEmpty() ? 1 : 0);
     }
 
     void targetList_data()
