@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QNetworkDatagram>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <memory>
@@ -122,6 +123,13 @@ class TestAgentTcp : public QObject
     static int lineCount(const QString& path)
     {
         return int(Sandbox::readFile(path).count('\n'));
+    }
+
+    // As many as the agent has workers for its connections; 0 if unknown.
+    int streamWorkers() const
+    {
+        const QStringList line = agent->stderrLines().filter("RequestHandler:: idealThreadCount");
+        return line.size() == 1 ? line.first().section(' ', -1).toInt() : 0;
     }
 
     // The process exists and is no zombie.
@@ -324,10 +332,7 @@ private slots:
         while (listener->hasPendingDatagrams())
             listener->receiveDatagram();
 
-        // As many as the agent has workers for its connections.
-        const QStringList line = agent->stderrLines().filter("RequestHandler:: idealThreadCount");
-        QCOMPARE(line.size(), 1);
-        const int workers = line.first().section(' ', -1).toInt();
+        const int workers = streamWorkers();
         QVERIFY(workers > 0);
         std::vector<std::unique_ptr<StreamClient>> updates;
         for (int i = 0; i < workers; ++i) {
@@ -428,6 +433,35 @@ private slots:
         QVERIFY(agent->waitForStderr("the peer stalled, receive timed out"));
         QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload Length error"));
         QVERIFY(!QFileInfo::exists(UploadFile));
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void tricklingPeersAreCutOff()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), "0123456789"));
+        QVERIFY(startAgent());
+        const int workers = streamWorkers();
+        QVERIFY(workers > 0);
+        std::vector<std::unique_ptr<StreamClient>> uploads;
+        for (int i = 0; i < workers; ++i) {
+            uploads.push_back(std::make_unique<StreamClient>(Terminal));
+            QVERIFY(uploads.back()->send(requestBlock("UPLOAD_REQUEST", "p;0;1000000")));
+        }
+        QTRY_COMPARE(agent->countStderr("AcceptUploadFile::dealTask: file size"), workers);
+        StreamClient fetch(Terminal);
+        QVERIFY(fetch.send(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/ten\"}")));
+        // A byte every half second: each receive ends well within its time-out.
+        QTimer trickle;
+        connect(&trickle, &QTimer::timeout, this, [&uploads] {
+            for (const auto& upload : uploads)
+                upload->send("x");
+        });
+        trickle.start(500);
+        QByteArray answer;
+        QTRY_VERIFY_WITH_TIMEOUT(fetch.closed(&answer), 9000);
+        QCOMPARE(answer, QByteArray("\x0a\0\0\0" "0123456789", 14));
+        QTRY_COMPARE(agent->countStderr("connection cut off as too slow"), workers);
+        QTRY_COMPARE(agent->countStderr("AcceptUploadFile::dealTask: Upload Length error"), workers);
         QCOMPARE(partialUploads(), QStringList());
     }
 
