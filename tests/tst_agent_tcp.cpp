@@ -23,6 +23,9 @@
 #include <memory>
 #include <vector>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 const QString UploadFile = QStringLiteral("/tmp/uploadfile.tar.gz");
@@ -463,6 +466,38 @@ private slots:
         QTRY_COMPARE(agent->countStderr("connection cut off as too slow"), workers);
         QTRY_COMPARE(agent->countStderr("AcceptUploadFile::dealTask: Upload Length error"), workers);
         QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void descriptorsRunningOutPauseAccepting()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), "0123456789"));
+        agent = std::make_unique<AgentProcess>();
+        agent->process().setChildProcessModifier([] {
+            const rlimit limit{64, 64};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        });
+        QVERIFY(agent->install() && agent->start() && agent->waitForStderr("Terminclient version"));
+        // Uploads that send nothing more, waiting for a worker: more than
+        // the agent has descriptors for; the rest wait in the backlog.
+        std::vector<std::unique_ptr<StreamClient>> held;
+        for (int i = 0; i < 60; ++i) {
+            held.push_back(std::make_unique<StreamClient>(Terminal));
+            QVERIFY(held.back()->send(requestBlock("UPLOAD_REQUEST", "p;0;1000")));
+        }
+        QVERIFY(agent->waitForStderr("running out of descriptors"));
+        const QByteArray stat = "/proc/" + QByteArray::number(agent->process().processId()) + "/stat";
+        const auto cpuTicks = [&stat] {
+            const QList<QByteArray> fields = Sandbox::readFile(stat).split(')').value(1).split(' ');
+            return fields.value(12).toLongLong() + fields.value(13).toLongLong(); // utime + stime
+        };
+        const qint64 before = cpuTicks();
+        QTest::qWait(2000);
+        const qint64 spent = cpuTicks() - before;
+        QVERIFY2(spent < sysconf(_SC_CLK_TCK) / 4, qPrintable(QString::number(spent)));
+        QVERIFY(agent->process().state() == QProcess::Running);
+        held.clear();
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/ten\"}")),
+                 QByteArray("\x0a\0\0\0" "0123456789", 14));
     }
 
     void companionMissing()
