@@ -12,12 +12,15 @@ class HandleRunnable : public QRunnable
 {
 public:
     // waiting counts the pool's runnables that have not begun to run; this
-    // one is counted from now until it runs.
-    HandleRunnable(PreData* preData, std::atomic<int>& waiting);
+    // one is counted from now until it runs. connection: the descriptor the
+    // task talks to its peer on, held to SocketIo's minimum rate while the
+    // task runs; -1 for a task without one.
+    HandleRunnable(PreData* preData, std::atomic<int>& waiting, int connection = -1);
 
     void run() override;
 
 private:
     PreData* m_preData;
     std::atomic<int>& m_waiting;
+    int m_connection;
 };

@@ -23,21 +23,21 @@ void RequestHandler::handleRequest(PreData* preData)
 
 void RequestHandler::handleStreamTask(PreData* preData)
 {
-    if (preData != nullptr && !start(m_streams, preData)) {
+    if (preData != nullptr && !start(m_streams, preData, preData->extra.toInt())) {
         // The task would have closed its connection itself.
         ::close(preData->extra.toInt());
         delete preData;
     }
 }
 
-bool RequestHandler::start(Pool& pool, PreData* preData)
+bool RequestHandler::start(Pool& pool, PreData* preData, int connection)
 {
     if (pool.waiting.load() >= MaxWaitingTasks) {
         qWarning() << "RequestHandler::handleRequest: too many waiting tasks, dropped"
                    << preData->key.c_str();
         return false;
     }
-    auto* runnable = new HandleRunnable(preData, pool.waiting);
+    auto* runnable = new HandleRunnable(preData, pool.waiting, connection);
     qDebug() << "HandleRunnable: create runable: " << preData->key.c_str();
     pool.threads.start(runnable, 0);
     return true;

@@ -47,7 +47,8 @@ private:
     };
 
     // False when the pool's queue is full and the task was not taken.
-    static bool start(Pool& pool, PreData* preData);
+    // connection: see HandleRunnable.
+    static bool start(Pool& pool, PreData* preData, int connection = -1);
 
     // Destroying a pool waits for the tasks it runs.
     Pool m_requests;

@@ -23,9 +23,18 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
+
+int descriptorLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > 1 << 20)
+        return 1 << 20;
+    return int(limit.rlim_cur);
+}
 
 void stopWatching(QSocketNotifier* notifier)
 {
@@ -37,7 +46,8 @@ void stopWatching(QSocketNotifier* notifier)
 } // namespace
 
 TerminalTcpServer::TerminalTcpServer(QObject* parent)
-    : QObject(parent), m_server(new ShareTcpServer(this)), m_expiry(new QTimer(this))
+    : QObject(parent), m_server(new ShareTcpServer(this)), m_expiry(new QTimer(this)),
+      m_resume(new QTimer(this)), m_descriptorLimit(descriptorLimit())
 {
     qDebug() << "TerminalTcpServer::TerminalTcpServer";
     qRegisterMetaType<PreData*>("PreData*");
@@ -47,6 +57,15 @@ TerminalTcpServer::TerminalTcpServer(QObject* parent)
             &TerminalTcpServer::onNewConnection);
     m_expiry->setSingleShot(true);
     connect(m_expiry, &QTimer::timeout, this, &TerminalTcpServer::onWaitExpired);
+    m_resume->setSingleShot(true);
+    m_resume->setInterval(AcceptPauseMs);
+    connect(m_resume, &QTimer::timeout, m_server, &QTcpServer::resumeAccepting);
+    // Out of descriptors, accept fails at once, again and again: the server
+    // stops listening (Qt pauses it) and is resumed later, never spun.
+    connect(m_server, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
+        qWarning() << "TerminalTcpServer: accept failed:" << error << m_server->errorString();
+        pauseAccepting();
+    });
 }
 
 TerminalTcpServer::~TerminalTcpServer()
@@ -57,6 +76,16 @@ TerminalTcpServer::~TerminalTcpServer()
 
 void TerminalTcpServer::onNewConnection(int handle)
 {
+    // Descriptors are handed out lowest first, so a high one means that
+    // almost all below it are taken.
+    if (handle >= m_descriptorLimit - ReservedDescriptors) {
+        qWarning() << "TerminalTcpServer::onNewConnection: running out of descriptors, connection "
+                      "closed and accepting paused for"
+                   << AcceptPauseMs << "ms";
+        ::close(handle);
+        pauseAccepting();
+        return;
+    }
     if (int(m_waiting.size()) >= MaxWaitingConnections) {
         qWarning() << "TerminalTcpServer::onNewConnection: too many connections without a "
                       "request, closing the oldest";
@@ -112,6 +141,12 @@ void TerminalTcpServer::armExpiry()
         return;
     }
     m_expiry->start(int(m_waiting.front().deadline.remainingTime()));
+}
+
+void TerminalTcpServer::pauseAccepting()
+{
+    m_server->pauseAccepting();
+    m_resume->start();
 }
 
 void TerminalTcpServer::onShareProtocolDataProcess(PreData* preData)

@@ -27,6 +27,13 @@ public:
     // Connections still waiting for their request; beyond this the oldest is
     // closed, so a flood of idle connections cannot use up descriptors.
     static constexpr int MaxWaitingConnections = 100;
+    // Descriptors kept free of connections: a worker thread, a script's
+    // pipes or an upload's file must still open when peers hold the rest
+    // (the event loop aborts when a new thread cannot get its wake-up pipe).
+    // Near the limit the server stops accepting for a while; the kernel's
+    // backlog holds the newcomers meanwhile, at no cost to the agent.
+    static constexpr int ReservedDescriptors = 32;
+    static constexpr int AcceptPauseMs = 500;
 
     explicit TerminalTcpServer(QObject* parent = nullptr);
     ~TerminalTcpServer() override;
@@ -53,9 +60,12 @@ private:
     // Stops watching the front connection; the caller decides its fate.
     Waiting takeOldest();
     void armExpiry();
+    void pauseAccepting();
 
     ShareTcpServer* m_server;
     // In order of arrival, so the front always expires first.
     std::deque<Waiting> m_waiting;
     QTimer* m_expiry;
+    QTimer* m_resume;
+    int m_descriptorLimit;
 };

@@ -17,10 +17,14 @@
 #include <QImage>
 #include <QNetworkDatagram>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <memory>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,6 +126,13 @@ class TestAgentTcp : public QObject
     static int lineCount(const QString& path)
     {
         return int(Sandbox::readFile(path).count('\n'));
+    }
+
+    // As many as the agent has workers for its connections; 0 if unknown.
+    int streamWorkers() const
+    {
+        const QStringList line = agent->stderrLines().filter("RequestHandler:: idealThreadCount");
+        return line.size() == 1 ? line.first().section(' ', -1).toInt() : 0;
     }
 
     // The process exists and is no zombie.
@@ -362,10 +373,7 @@ private slots:
         while (listener->hasPendingDatagrams())
             listener->receiveDatagram();
 
-        // As many as the agent has workers for its connections.
-        const QStringList line = agent->stderrLines().filter("RequestHandler:: idealThreadCount");
-        QCOMPARE(line.size(), 1);
-        const int workers = line.first().section(' ', -1).toInt();
+        const int workers = streamWorkers();
         QVERIFY(workers > 0);
         std::vector<std::unique_ptr<StreamClient>> updates;
         for (int i = 0; i < workers; ++i) {
@@ -469,6 +477,67 @@ private slots:
         QVERIFY(agent->waitForStderr("AcceptUploadFile::dealTask: Upload Length error"));
         QVERIFY(!QFileInfo::exists(UploadFile));
         QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void tricklingPeersAreCutOff()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), "0123456789"));
+        QVERIFY(startAgent());
+        const int workers = streamWorkers();
+        QVERIFY(workers > 0);
+        std::vector<std::unique_ptr<StreamClient>> uploads;
+        for (int i = 0; i < workers; ++i) {
+            uploads.push_back(std::make_unique<StreamClient>(Terminal));
+            QVERIFY(uploads.back()->send(requestBlock("UPLOAD_REQUEST", "p;0;1000000")));
+        }
+        QTRY_COMPARE(agent->countStderr("AcceptUploadFile::dealTask: file size"), workers);
+        StreamClient fetch(Terminal);
+        QVERIFY(fetch.send(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/ten\"}")));
+        // A byte every half second: each receive ends well within its time-out.
+        QTimer trickle;
+        connect(&trickle, &QTimer::timeout, this, [&uploads] {
+            for (const auto& upload : uploads)
+                upload->send("x");
+        });
+        trickle.start(500);
+        QByteArray answer;
+        QTRY_VERIFY_WITH_TIMEOUT(fetch.closed(&answer), 9000);
+        QCOMPARE(answer, QByteArray("\x0a\0\0\0" "0123456789", 14));
+        QTRY_COMPARE(agent->countStderr("connection cut off as too slow"), workers);
+        QTRY_COMPARE(agent->countStderr("AcceptUploadFile::dealTask: Upload Length error"), workers);
+        QCOMPARE(partialUploads(), QStringList());
+    }
+
+    void descriptorsRunningOutPauseAccepting()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), "0123456789"));
+        agent = std::make_unique<AgentProcess>();
+        agent->process().setChildProcessModifier([] {
+            const rlimit limit{64, 64};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        });
+        QVERIFY(agent->install() && agent->start() && agent->waitForStderr("Terminclient version"));
+        // Uploads that send nothing more, waiting for a worker: more than
+        // the agent has descriptors for; the rest wait in the backlog.
+        std::vector<std::unique_ptr<StreamClient>> held;
+        for (int i = 0; i < 60; ++i) {
+            held.push_back(std::make_unique<StreamClient>(Terminal));
+            QVERIFY(held.back()->send(requestBlock("UPLOAD_REQUEST", "p;0;1000")));
+        }
+        QVERIFY(agent->waitForStderr("running out of descriptors"));
+        const QByteArray stat = "/proc/" + QByteArray::number(agent->process().processId()) + "/stat";
+        const auto cpuTicks = [&stat] {
+            const QList<QByteArray> fields = Sandbox::readFile(stat).split(')').value(1).split(' ');
+            return fields.value(12).toLongLong() + fields.value(13).toLongLong(); // utime + stime
+        };
+        const qint64 before = cpuTicks();
+        QTest::qWait(2000);
+        const qint64 spent = cpuTicks() - before;
+        QVERIFY2(spent < sysconf(_SC_CLK_TCK) / 4, qPrintable(QString::number(spent)));
+        QVERIFY(agent->process().state() == QProcess::Running);
+        held.clear();
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/ten\"}")),
+                 QByteArray("\x0a\0\0\0" "0123456789", 14));
     }
 
     void companionMissing()
