@@ -19,8 +19,14 @@
 #include <QRandomGenerator>
 #include <QUdpSocket>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -305,6 +311,41 @@ private slots:
         const QByteArray version = Sandbox::readFile(consoleFileHere("version"));
         QVERIFY(!version.isEmpty());
         QCOMPARE(version, Sandbox::readFile(QStringLiteral("/proc/version")));
+    }
+
+    void fetchNeverOpensWhatItDidNotCheck()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/swapped"), "abc"));
+        QCOMPARE(::mkfifo("/tmp/files/fifo", 0644), 0);
+        QCOMPARE(::mkfifo("/tmp/files/pipe", 0644), 0);
+        QVERIFY(startAgent());
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/pipe\"}")), QByteArray());
+        // The name flips between the file and a FIFO as fast as it can; a
+        // worker that opened a FIFO would wait for a writer for good.
+        std::atomic<bool> stop = false;
+        std::thread swapper([&stop] {
+            while (!stop)
+                ::renameat2(AT_FDCWD, "/tmp/files/swapped", AT_FDCWD, "/tmp/files/fifo", RENAME_EXCHANGE);
+        });
+        int served = 0;
+        QByteArray answer;
+        for (int i = 0; i < 300; ++i) {
+            QCoreApplication::processEvents(); // drains the agent's log pipe
+            answer = exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/swapped\"}"));
+            if (answer != QByteArray()) {
+                if (answer != QByteArray("\x03\0\0\0abc", 7))
+                    break;
+                ++served;
+            }
+        }
+        stop = true;
+        swapper.join();
+        QVERIFY2(answer.isEmpty() || answer.size() == 7, answer.constData());
+        QTRY_COMPARE(served + agent->countStderr("SendFile::dealTask: file not exist"), 301);
+        QVERIFY(served > 0);
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/swapped\"}"))
+                     + exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/fifo\"}")),
+                 QByteArray("\x03\0\0\0abc", 7));
     }
 
     void datagramsAnsweredWhileStreamsBusy()
