@@ -1,5 +1,6 @@
 #include "sendfile.h"
 
+#include "agentpolicy.h"
 #include "jsontext.h"
 #include "socketio.h"
 
@@ -68,6 +69,9 @@ void SendFile::sendFile(int socket, const std::string& path)
     // would announce one thing and send another.
     if (found < 0 || ::fstat(found, &status) != 0 || !S_ISREG(status.st_mode)) {
         qWarning() << "SendFile::dealTask: file not exist";
+    } else if (!AgentPolicy::current().servesOpenFile(found)) {
+        // Answered as a missing file is, so the answer tells nothing of it.
+        qWarning() << "SendFile::dealTask: not served by the agent's policy:" << path.c_str();
     } else if (status.st_size > std::numeric_limits<qint32>::max()) {
         // The length on the wire is a signed 32-bit number; a larger size
         // would announce a wrong length.

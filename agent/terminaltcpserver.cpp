@@ -1,6 +1,7 @@
 #include "terminaltcpserver.h"
 
 #include "acceptuploadfile.h"
+#include "agentpolicy.h"
 #include "config.h"
 #include "filerequest.h"
 #include "getshareprotocoldatarun.h"
@@ -57,6 +58,10 @@ TerminalTcpServer::~TerminalTcpServer()
 
 void TerminalTcpServer::onNewConnection(int handle)
 {
+    if (!AgentPolicy::current().admitsConnection(handle)) {
+        ::close(handle);
+        return;
+    }
     if (int(m_waiting.size()) >= MaxWaitingConnections) {
         qWarning() << "TerminalTcpServer::onNewConnection: too many connections without a "
                       "request, closing the oldest";
