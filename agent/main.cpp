@@ -1,3 +1,4 @@
+#include "agentpolicy.h"
 #include "helper.h"
 #include "singlecoreapplication.h"
 #include "terminalclient.h"
@@ -27,6 +28,8 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    // Read once, before any connection: a changed policy takes a restart.
+    AgentPolicy::current();
     TerminalClient client;
     qDebug() << "Terminclient version: " << TerminalClient::version();
     const int result = app.exec();

@@ -1,5 +1,6 @@
 #include "sendfile.h"
 
+#include "agentpolicy.h"
 #include "jsontext.h"
 #include "socketio.h"
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include <fcntl.h>
@@ -58,29 +60,39 @@ void SendFile::dealTask()
 
 void SendFile::sendFile(int socket, const std::string& path)
 {
+    // The name is looked up once, as a reference that reads nothing and opens
+    // no device, and what it found is judged: a check by name followed by an
+    // open by name lets a swap in between hand a FIFO to the worker.
+    const int found = path.empty() ? -1 : ::open(path.c_str(), O_PATH | O_CLOEXEC);
+    struct stat status = {};
     // Only regular files have a length to announce: a directory or a device
     // would announce one thing and send another.
-    struct stat status = {};
-    if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (found < 0 || ::fstat(found, &status) != 0 || !S_ISREG(status.st_mode)) {
         qWarning() << "SendFile::dealTask: file not exist";
-        return;
-    }
-    // The length on the wire is a signed 32-bit number; a larger size would
-    // announce a wrong length.
-    if (status.st_size > std::numeric_limits<qint32>::max()) {
+    } else if (!AgentPolicy::current().servesOpenFile(found)) {
+        // Answered as a missing file is, so the answer tells nothing of it.
+        qWarning() << "SendFile::dealTask: not served by the agent's policy:" << path.c_str();
+    } else if (status.st_size > std::numeric_limits<qint32>::max()) {
+        // The length on the wire is a signed 32-bit number; a larger size
+        // would announce a wrong length.
         qWarning() << "SendFile::dealTask: file too large to send:" << qint64(status.st_size);
-        return;
+    } else {
+        // The same file, now for reading.
+        std::string reference = "/proc/self/fd/";
+        reference += std::to_string(found);
+        const int file = ::open(reference.c_str(), O_RDONLY | O_CLOEXEC);
+        if (file < 0) {
+            std::perror("open file");
+        } else {
+            if (sizeIsMadeUp(file, status))
+                sendWhole(socket, file);
+            else
+                sendSized(socket, file, status.st_size);
+            ::close(file);
+        }
     }
-    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) {
-        std::perror("open file");
-        return;
-    }
-    if (sizeIsMadeUp(file, status))
-        sendWhole(socket, file);
-    else
-        sendSized(socket, file, status.st_size);
-    ::close(file);
+    if (found >= 0)
+        ::close(found);
 }
 
 void SendFile::sendSized(int socket, int file, qint64 size)

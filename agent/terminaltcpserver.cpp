@@ -1,6 +1,7 @@
 #include "terminaltcpserver.h"
 
 #include "acceptuploadfile.h"
+#include "agentpolicy.h"
 #include "config.h"
 #include "filerequest.h"
 #include "getshareprotocoldatarun.h"
@@ -84,6 +85,10 @@ void TerminalTcpServer::onNewConnection(int handle)
                    << AcceptPauseMs << "ms";
         ::close(handle);
         pauseAccepting();
+        return;
+    }
+    if (!AgentPolicy::current().admitsConnection(handle)) {
+        ::close(handle);
         return;
     }
     if (int(m_waiting.size()) >= MaxWaitingConnections) {

@@ -29,6 +29,9 @@
 #define WPASUPPLICANTFILE WIFICONFIGSDIR "wpa_supplicant.conf"
 #define LANGUAGEDBFILE SYSTEMCONFIGSROOT "/database/language.db"
 
+// The administrator's policy for the agent's TCP side; optional.
+#define AGENTPOLICYFILE SYSTEMCONFIGSROOT "agent/policy.conf"
+
 // Device scripts the launchers start.
 #define SETWIFISROOT SYSTEMSSTARTROOT "setwifis/"
 #define CONNECTSCRIPT SYSTEMSSTARTROOT "connect.sh"

@@ -20,10 +20,15 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -152,7 +157,7 @@ private slots:
     void init()
     {
         QVERIFY(Sandbox::run("sh", {"-c", "rm -rf /opt/zoderer /tmp/uploadfile.tar.gz* /tmp/receivebc.* "
-                                          "/tmp/precious /tmp/files /tmp/release /tmp/updates "
+                                          "/tmp/precious /tmp/files /tmp/other /tmp/release /tmp/updates "
                                               + consoleFileHere("*")}) == 0);
         QVERIFY(Sandbox::writeRecordingScript(script("getRDPinfo.sh"), printing("10.1.1.1|a|p|3389\n")));
     }
@@ -354,6 +359,69 @@ private slots:
         const QByteArray version = Sandbox::readFile(consoleFileHere("version"));
         QVERIFY(!version.isEmpty());
         QCOMPARE(version, Sandbox::readFile(QStringLiteral("/proc/version")));
+    }
+
+    void fetchNeverOpensWhatItDidNotCheck()
+    {
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/swapped"), "abc"));
+        QCOMPARE(::mkfifo("/tmp/files/fifo", 0644), 0);
+        QCOMPARE(::mkfifo("/tmp/files/pipe", 0644), 0);
+        QVERIFY(startAgent());
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/pipe\"}")), QByteArray());
+        // The name flips between the file and a FIFO as fast as it can; a
+        // worker that opened a FIFO would wait for a writer for good.
+        std::atomic<bool> stop = false;
+        std::thread swapper([&stop] {
+            while (!stop)
+                ::renameat2(AT_FDCWD, "/tmp/files/swapped", AT_FDCWD, "/tmp/files/fifo", RENAME_EXCHANGE);
+        });
+        int served = 0;
+        QByteArray answer;
+        for (int i = 0; i < 300; ++i) {
+            QCoreApplication::processEvents(); // drains the agent's log pipe
+            answer = exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/swapped\"}"));
+            if (answer != QByteArray()) {
+                if (answer != QByteArray("\x03\0\0\0abc", 7))
+                    break;
+                ++served;
+            }
+        }
+        stop = true;
+        swapper.join();
+        QVERIFY2(answer.isEmpty() || answer.size() == 7, answer.constData());
+        QTRY_COMPARE(served + agent->countStderr("SendFile::dealTask: file not exist"), 301);
+        QVERIFY(served > 0);
+        QCOMPARE(exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/swapped\"}"))
+                     + exchange(requestBlock("FILE_REQUEST", "{\"fileName\":\"/tmp/files/fifo\"}")),
+                 QByteArray("\x03\0\0\0abc", 7));
+    }
+
+    void policyLimitsHostsAndFiles()
+    {
+        // Raw connections come from the terminal's own address, termctl from the console's.
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/opt/zoderer/configs/agent/policy.conf"),
+                                   "allow-tcp 192.168.1.20\nserve /tmp/files/\n"));
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/files/ten"), "0123456789"));
+        QVERIFY(Sandbox::writeFile(QStringLiteral("/tmp/other/secret"), "secret"));
+        QVERIFY(QFile::link(QStringLiteral("/tmp/other/secret"), QStringLiteral("/tmp/files/out")));
+        QVERIFY(QFile::link(QStringLiteral("/tmp/files/ten"), QStringLiteral("/tmp/files/in")));
+        QVERIFY(startAgent());
+        const auto fetch = [](const char* path) {
+            return exchange(requestBlock("FILE_REQUEST", QByteArray("{\"fileName\":\"") + path + "\"}"));
+        };
+        const QByteArray ten("\x0a\0\0\0" "0123456789", 14);
+        QCOMPARE(fetch("/tmp/files/ten"), ten);
+        QCOMPARE(fetch("/tmp/files/in"), ten);
+        QCOMPARE(fetch("/tmp/other/secret"), QByteArray());
+        QCOMPARE(fetch("/tmp/files/out"), QByteArray());
+        QCOMPARE(fetch("/tmp/files/../other/secret"), QByteArray());
+        QTRY_COMPARE(agent->countStderr("SendFile::dealTask: not served by the agent's policy"), 3);
+
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(termctl({"get", "192.168.1.20", "/tmp/files/ten", "-o", consoleFile("ten")}) != 0);
+        QVERIFY(!QFileInfo::exists(consoleFileHere("ten")));
+        QTRY_COMPARE(agent->countStderr("192.168.1.1 closed, the host is not allowed by the policy"), 1);
+        QCOMPARE(agent->countStderr("SendFile::dealTask:  FILE_REQUEST"), 5);
     }
 
     void datagramsAnsweredWhileStreamsBusy()

@@ -1,10 +1,12 @@
 #include "sandboxtestmain.h"
 
+#include "agentpolicy.h"
 #include "config.h"
 
 #include <QBuffer>
 #include <QDate>
 #include <QHostAddress>
+#include <QRegularExpression>
 
 // Runs in a sandbox that starts with loopback only; the tests add the
 // terminal's interfaces one by one.
