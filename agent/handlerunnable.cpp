@@ -4,8 +4,11 @@
 
 #include <QDebug>
 
-HandleRunnable::HandleRunnable(PreData* preData, std::atomic<int>& waiting)
-    : m_preData(preData), m_waiting(waiting)
+#include <utility>
+
+HandleRunnable::HandleRunnable(PreData* preData, std::atomic<int>& waiting, std::function<void()> started,
+                               std::function<void()> finished)
+    : m_preData(preData), m_waiting(waiting), m_started(std::move(started)), m_finished(std::move(finished))
 {
     m_waiting.fetch_add(1);
 }
@@ -13,6 +16,10 @@ HandleRunnable::HandleRunnable(PreData* preData, std::atomic<int>& waiting)
 void HandleRunnable::run()
 {
     m_waiting.fetch_sub(1);
+    if (m_started)
+        m_started();
     qDebug() << "HandleRunnable: run " << m_preData->key.c_str();
     m_preData->dealTask();
+    if (m_finished)
+        m_finished();
 }

@@ -3,6 +3,7 @@
 #include <QRunnable>
 
 #include <atomic>
+#include <functional>
 
 class PreData;
 
@@ -12,12 +13,16 @@ class HandleRunnable : public QRunnable
 {
 public:
     // waiting counts the pool's runnables that have not begun to run; this
-    // one is counted from now until it runs.
-    HandleRunnable(PreData* preData, std::atomic<int>& waiting);
+    // one is counted from now until it runs. started and finished, when
+    // given, are called on the pool thread around the task.
+    HandleRunnable(PreData* preData, std::atomic<int>& waiting, std::function<void()> started = {},
+                   std::function<void()> finished = {});
 
     void run() override;
 
 private:
     PreData* m_preData;
     std::atomic<int>& m_waiting;
+    std::function<void()> m_started;
+    std::function<void()> m_finished;
 };
