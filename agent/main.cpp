@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,11 @@ int main(int argc, char* argv[])
     AgentPolicy::current();
     TerminalClient client;
     qDebug() << "Terminclient version: " << TerminalClient::version();
+    // The count of a repeated log line's burst is written even when nothing
+    // else is logged after it.
+    QTimer repeats;
+    QObject::connect(&repeats, &QTimer::timeout, &Helper::flushRepeats);
+    repeats.start(1000);
     const int result = app.exec();
     // Only a started reboot or power-off ends the loop: end at once. Tasks
     // still running are abandoned with the process instead of waited for (as

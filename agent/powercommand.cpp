@@ -2,6 +2,7 @@
 
 #include "config.h"
 #include "devicepaths.h"
+#include "helper.h"
 #include "scriptrunner.h"
 #include "targetlist.h"
 
@@ -13,10 +14,10 @@
 
 namespace {
 
+// Rejected requests are traced; a flood of them is counted instead.
 void trace(const std::string& line)
 {
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
+    Helper::writeLine(stdout, line.c_str());
 }
 
 } // namespace

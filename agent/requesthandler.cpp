@@ -2,9 +2,12 @@
 
 #include "handlerunnable.h"
 #include "shareprotocol.h"
+#include "terminalmsg.h"
 
 #include <QDebug>
 #include <QThread>
+
+#include <utility>
 
 #include <unistd.h>
 
@@ -17,8 +20,53 @@ RequestHandler::RequestHandler(QObject* parent) : QObject(parent)
 
 void RequestHandler::handleRequest(PreData* preData)
 {
-    if (preData != nullptr && !start(m_requests, preData))
+    if (preData == nullptr)
+        return;
+    if (TerminalMsg::checkKey(preData->key))
+        queueReport(preData);
+    else if (!start(m_requests, preData))
         delete preData;
+}
+
+void RequestHandler::queueReport(PreData* report)
+{
+    {
+        const std::lock_guard lock(m_reports.mutex);
+        if (m_reports.waiting) {
+            delete report;
+            return;
+        }
+        m_reports.waiting = true;
+        if (m_reports.building) {
+            m_reports.held = report;
+            return;
+        }
+    }
+    startReport(report);
+}
+
+void RequestHandler::startReport(PreData* report)
+{
+    const auto started = [this] {
+        const std::lock_guard lock(m_reports.mutex);
+        m_reports.building = true;
+        m_reports.waiting = false;
+    };
+    const auto finished = [this] {
+        PreData* next = nullptr;
+        {
+            const std::lock_guard lock(m_reports.mutex);
+            m_reports.building = false;
+            std::swap(next, m_reports.held);
+        }
+        if (next != nullptr)
+            startReport(next);
+    };
+    if (!start(m_requests, report, -1, started, finished)) {
+        delete report;
+        const std::lock_guard lock(m_reports.mutex);
+        m_reports.waiting = false;
+    }
 }
 
 void RequestHandler::handleStreamTask(PreData* preData)
@@ -30,14 +78,15 @@ void RequestHandler::handleStreamTask(PreData* preData)
     }
 }
 
-bool RequestHandler::start(Pool& pool, PreData* preData, int connection)
+bool RequestHandler::start(Pool& pool, PreData* preData, int connection, std::function<void()> started,
+                           std::function<void()> finished)
 {
     if (pool.waiting.load() >= MaxWaitingTasks) {
         qWarning() << "RequestHandler::handleRequest: too many waiting tasks, dropped"
                    << preData->key.c_str();
         return false;
     }
-    auto* runnable = new HandleRunnable(preData, pool.waiting, connection);
+    auto* runnable = new HandleRunnable(preData, pool.waiting, connection, std::move(started), std::move(finished));
     qDebug() << "HandleRunnable: create runable: " << preData->key.c_str();
     pool.threads.start(runnable, 0);
     return true;

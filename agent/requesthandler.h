@@ -4,6 +4,8 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 
 class PreData;
 
@@ -34,7 +36,11 @@ public:
     int waitingStreamTasks() const { return m_streams.waiting.load(); }
 
 public slots:
-    // A datagram request, or the agent's own report.
+    // A datagram request, or the agent's own report. Reports are coalesced:
+    // one is built at a time and at most one more waits; a report request
+    // that finds one waiting is answered by it, since every report is a
+    // broadcast that all consoles hear. The waiting one is built after the
+    // current one, so it shows any settings changed meanwhile.
     void handleRequest(PreData* preData);
     // The task of a TCP connection, which owns the connection's descriptor.
     void handleStreamTask(PreData* preData);
@@ -46,10 +52,24 @@ private:
         std::atomic<int> waiting{0};
     };
 
-    // False when the pool's queue is full and the task was not taken.
-    // connection: see HandleRunnable.
-    static bool start(Pool& pool, PreData* preData, int connection = -1);
+    struct Reports
+    {
+        std::mutex mutex;
+        bool building = false;
+        bool waiting = false;      // a report was taken and has not begun to build
+        PreData* held = nullptr;   // the waiting one, while another builds
+    };
 
+    // False when the pool's queue is full and the task was not taken.
+    // connection, started, finished: see HandleRunnable.
+    static bool start(Pool& pool, PreData* preData, int connection = -1, std::function<void()> started = {},
+                      std::function<void()> finished = {});
+    void queueReport(PreData* report);
+    void startReport(PreData* report);
+
+    // Before the pools: a report that ends while a pool is destroyed still
+    // looks here.
+    Reports m_reports;
     // Destroying a pool waits for the tasks it runs.
     Pool m_requests;
     Pool m_streams;

@@ -1,5 +1,6 @@
 #include "shareprotocol.h"
 
+#include "helper.h"
 #include "jsontext.h"
 
 #include <cstdio>
@@ -7,11 +8,11 @@
 
 namespace {
 
-// Packet traces go straight to standard output, one whole line per call.
+// Packet traces go to standard output, one whole line per call; a flood of
+// rejected packets is counted rather than traced line by line.
 void trace(const char* line)
 {
-    std::fputs(line, stdout);
-    std::fflush(stdout);
+    Helper::writeLine(stdout, line);
 }
 
 } // namespace

@@ -633,18 +633,41 @@ private slots:
 
     void floodIsBounded()
     {
-        // Slow reports keep the workers busy while requests pile up.
-        QVERIFY(Sandbox::writeRecordingScript(AgentProcess::DefaultDirectory + QString("/getRDPinfo.sh"),
-                                              {"h|u|p|1", 0, 5}));
+        // A slow settings script keeps the workers busy while requests pile up.
+        QVERIFY(Sandbox::writeRecordingScript(AgentProcess::DefaultDirectory + QString("/updateRDPinfo.sh"),
+                                              {{}, 0, 5}));
         QVERIFY(startAgent());
         for (int i = 0; i < 400; ++i) {
-            send("##{\"key\":\"TERMINALMSG_REQUEST\"}", terminal);
+            sendPacket("SETRDPINFO_REQUEST", "{}", terminal);
             if (i % 50 == 0)
                 QTest::qWait(5);
         }
         QVERIFY(agent->waitForStderr("RequestHandler::handleRequest: too many waiting tasks, dropped"));
         QCOMPARE(agent->process().state(), QProcess::Running);
         QVERIFY(agent->countStderr("HandleRunnable: create runable:") <= 256 + 2 + 1);
+    }
+
+    void reportFloodIsCoalesced()
+    {
+        // A report takes a tenth of a second to build: a few dozen can be built during the flood.
+        QVERIFY(Sandbox::writeRecordingScript(AgentProcess::DefaultDirectory + QString("/getRDPinfo.sh"),
+                                              {"h|u|p|1", 0, 0, "sleep 0.1"}));
+        QVERIFY(startAgent());
+        QVERIFY(!nextReport().isEmpty());
+        // 1000 report requests a second for two seconds, a set request among every hundred.
+        const int requests = 2000;
+        for (int i = 0; i < requests; ++i) {
+            sendPacket("TERMINALMSG_REQUEST", "", terminal);
+            if (i % 100 == 50)
+                sendPacket("SETRDPINFO_REQUEST", "{}", terminal);
+            if (i % 10 == 9)
+                QTest::qWait(10);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Sandbox::recordedCalls(script("updateRDPinfo.sh")).size(), requests / 100,
+                                  10000);
+        const qsizetype reports = Sandbox::recordedCalls(script("getRDPinfo.sh")).size();
+        QVERIFY2(reports < requests / 20, qPrintable(QString::number(reports)));
+        QVERIFY(answers());
     }
 
     void bindFailureIsFatal()

@@ -2,7 +2,9 @@
 #include "sandboxtestmain.h"
 
 #include "helper.h"
+#include "shareprotocol.h"
 
+#include <QMap>
 #include <QProcess>
 
 #include <csignal>
@@ -32,6 +34,48 @@ private slots:
         QCOMPARE(written, QByteArray("Debug: Config::model: \t\t \"QB560_a20\"\n"
                                      "Warning: Server Recieve Data Failed\n"
                                      "Critical: critical 3\n"));
+    }
+
+    void burstsAreCounted()
+    {
+        const QtMessageHandler previous = qInstallMessageHandler(Helper::myMsgHandler);
+        const int burst = 1000;
+        const int n = Helper::BurstLines;
+        const QByteArray warning = "Warning: RequestHandler::handleRequest: too many waiting tasks, dropped TERMINALMSG";
+        const QByteArray prefix = "Warning: Helper::writeLine: repeated ";
+        // The lines written, and the counts by line (a burst may span the turn of a second).
+        QByteArray written;
+        QMap<QByteArray, int> counted;
+        const auto read = [&](const QByteArray& log) {
+            written.clear();
+            counted.clear();
+            for (const QByteArray& line : log.split('\n')) {
+                if (!line.startsWith(prefix)) {
+                    written += line + '\n';
+                    continue;
+                }
+                const qsizetype end = line.indexOf(' ', prefix.size());
+                counted[line.mid(line.indexOf(": ", end) + 2)] += line.mid(prefix.size(), end - prefix.size()).toInt();
+            }
+            return counted;
+        };
+        const QMap<QByteArray, int> expected{
+            {"[## protocol error", burst - n}, {"[## unpack error", burst - n}, {warning, burst - n}};
+        QByteArray traces;
+        {
+            OutputCapture out(stdout);
+            OutputCapture err(stderr);
+            for (int i = 0; i < burst; ++i) {
+                QVERIFY(PreData::unpack("##x", QVariant()) == nullptr);
+                qWarning() << "RequestHandler::handleRequest: too many waiting tasks, dropped" << "TERMINALMSG";
+            }
+            qDebug() << "another line";
+            QTRY_COMPARE_WITH_TIMEOUT((Helper::flushRepeats(), read(err.text())), expected, 3000);
+            traces = out.text();
+        }
+        qInstallMessageHandler(previous);
+        QCOMPARE(traces, QByteArray("[## protocol error\n[## unpack error\n").repeated(n));
+        QCOMPARE(written, (warning + '\n').repeated(n) + "Debug: another line\n\n");
     }
 
     void fatalAborts()

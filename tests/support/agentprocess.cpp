@@ -129,5 +129,10 @@ int AgentProcess::countStdout(const QString& text)
 
 int AgentProcess::countStderr(const QString& text)
 {
-    return int(stderrLines().filter(text).size());
+    // A burst of one line is written in part and counted for the rest.
+    static const QString repeated = QStringLiteral("Warning: Helper::writeLine: repeated ");
+    int count = 0;
+    for (const QString& line : stderrLines().filter(text))
+        count += line.startsWith(repeated) ? line.mid(repeated.size()).section(' ', 0, 0).toInt() : 1;
+    return count;
 }

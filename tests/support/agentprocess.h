@@ -32,7 +32,8 @@ public:
     bool waitForStderr(const QString& text, int timeoutMs = 5000);
     QStringList stdoutLines();
     QStringList stderrLines();
-    // Lines containing text.
+    // Lines containing text; on stderr, with the lines of a burst that were
+    // only counted.
     int countStdout(const QString& text);
     int countStderr(const QString& text);
 
