@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QThread>
+#include <QTimer>
 
 #include <utility>
 
@@ -42,7 +43,25 @@ void RequestHandler::queueReport(PreData* report)
             return;
         }
     }
-    startReport(report);
+    startReportInTime(report);
+}
+
+void RequestHandler::startReportInTime(PreData* report)
+{
+    std::chrono::milliseconds wait;
+    {
+        const std::lock_guard lock(m_reports.mutex);
+        wait = std::chrono::ceil<std::chrono::milliseconds>(
+            m_reports.lastStart + std::chrono::milliseconds(ReportSpacingMs) - std::chrono::steady_clock::now());
+    }
+    if (wait.count() <= 0) {
+        startReport(report);
+        return;
+    }
+    // Still "waiting" meanwhile: requests that come are answered by this one.
+    QMetaObject::invokeMethod(this, [this, report, wait] {
+        QTimer::singleShot(wait, this, [this, report] { startReport(report); });
+    }, Qt::QueuedConnection);
 }
 
 void RequestHandler::startReport(PreData* report)
@@ -51,6 +70,7 @@ void RequestHandler::startReport(PreData* report)
         const std::lock_guard lock(m_reports.mutex);
         m_reports.building = true;
         m_reports.waiting = false;
+        m_reports.lastStart = std::chrono::steady_clock::now();
     };
     const auto finished = [this] {
         PreData* next = nullptr;
@@ -60,7 +80,7 @@ void RequestHandler::startReport(PreData* report)
             std::swap(next, m_reports.held);
         }
         if (next != nullptr)
-            startReport(next);
+            startReportInTime(next);
     };
     if (!start(m_requests, report, -1, started, finished)) {
         delete report;

@@ -4,6 +4,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 
@@ -27,6 +28,9 @@ public:
     // Datagram tasks are short (a report, a settings script, a power
     // command); a second worker keeps one slow script from delaying the rest.
     static constexpr int RequestWorkers = 2;
+    // Reports begin at least this far apart: under a flood of requests the
+    // settings script runs ten times a second, not back to back.
+    static constexpr int ReportSpacingMs = 100;
 
     explicit RequestHandler(QObject* parent = nullptr);
 
@@ -56,6 +60,7 @@ private:
     {
         std::mutex mutex;
         bool building = false;
+        std::chrono::steady_clock::time_point lastStart;
         bool waiting = false;      // a report was taken and has not begun to build
         PreData* held = nullptr;   // the waiting one, while another builds
     };
@@ -65,6 +70,9 @@ private:
     static bool start(Pool& pool, PreData* preData, int connection = -1, std::function<void()> started = {},
                       std::function<void()> finished = {});
     void queueReport(PreData* report);
+    // Starts it at once, or when ReportSpacingMs have passed since the last
+    // report began.
+    void startReportInTime(PreData* report);
     void startReport(PreData* report);
 
     // Before the pools: a report that ends while a pool is destroyed still
