@@ -1,5 +1,7 @@
 #include "config.h"
 
+#include "medianrun.h"
+
 #include <QCoreApplication>
 #include <QNetworkInterface>
 
@@ -20,21 +22,9 @@ constexpr int Repeats = 5;
 
 volatile std::size_t sink = 0;
 
-// Median over Repeats of the mean microseconds per call.
 double measure(const std::function<void()>& body)
 {
-    for (int i = 0; i < Iterations / 10; ++i)
-        body();
-    std::vector<double> runs;
-    for (int r = 0; r < Repeats; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < Iterations; ++i)
-            body();
-        const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
-        runs.push_back(spent.count() / Iterations);
-    }
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2];
+    return medianMicroseconds(body, Iterations, Repeats);
 }
 
 // The agent's debug lines would measure the terminal's log, not the table.

@@ -2,6 +2,8 @@
 #include "shareprotocol.h"
 #include "terminalinfo.h"
 
+#include "medianrun.h"
+
 #include <json/reader.h>
 #include <json/writer.h>
 
@@ -44,21 +46,9 @@ TerminalInfo sampleInfo()
     return info;
 }
 
-// Median over Repeats of the mean microseconds per call.
 double measure(const std::function<void()>& body)
 {
-    for (int i = 0; i < Iterations / 10; ++i)
-        body();
-    std::vector<double> runs;
-    for (int r = 0; r < Repeats; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < Iterations; ++i)
-            body();
-        const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
-        runs.push_back(spent.count() / Iterations);
-    }
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2];
+    return medianMicroseconds(body, Iterations, Repeats);
 }
 
 } // namespace
