@@ -21,7 +21,7 @@ if [[ ${1:-} == --inside ]]; then
                 name=launcher
                 [[ $program == *-lite ]] && name=launcher-lite
                 QT_QPA_PLATFORM="offscreen:configfile=$config" QT_QPA_FONTDIR=/usr/share/fonts \
-                    "$build/tests/$program" "$out/$name-$language-$size"
+                    "$build/tests/launcher/$program" "$out/$name-$language-$size"
             done
         done
     done
