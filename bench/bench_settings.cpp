@@ -6,15 +6,14 @@
 //   bench_settings memory         the launcher's peak memory after visiting
 //                                 every settings page and the connect dialog
 
+#include "jyndebugonarm.h"
+#include "launcherbuild.h"
 #include "mainwindow.h"
 #include "scriptrunner.h"
 #include "scriptsequence.h"
 #include "wificonnectdialog.h"
 #include "wifinetworksetting.h"
 #include "wifistatus.h"
-#ifdef LAUNCHER_LITE
-#include "jyndebugonarm.h"
-#endif
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -198,10 +197,9 @@ int main(int argc, char* argv[])
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TickTimingApplication app(argc, argv);
-#ifdef LAUNCHER_LITE
-    // The sandbox does not cover "/", where the terminal keeps this log.
-    jyndebugonarm::setFileName(QStringLiteral("/tmp/jyndebugfromqt.txt"));
-#endif
+    // The sandbox does not cover "/", where launcher-lite keeps this log.
+    if constexpr (liteBuild)
+        jyndebugonarm::setFileName(QStringLiteral("/tmp/jyndebugfromqt.txt"));
     if (qstrcmp(argv[1], "tick") == 0)
         return tick(app, argc > 2 ? atoi(argv[2]) : 20);
     return memory();

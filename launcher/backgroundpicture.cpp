@@ -7,6 +7,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstring>
 #include <system_error>
@@ -98,16 +99,16 @@ bool readHeader(png_structp png, png_infop info, Header* header)
         png_set_expand(png);
         png_set_scale_16(png);
         png_set_gray_to_rgb(png);
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        png_set_bgr(png);
-        if (!header->alpha)
-            png_set_filler(png, 0xff, PNG_FILLER_AFTER);
-#else
-        if (header->alpha)
-            png_set_swap_alpha(png);
-        else
-            png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
-#endif
+        if constexpr (std::endian::native == std::endian::little) {
+            png_set_bgr(png);
+            if (!header->alpha)
+                png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+        } else {
+            if (header->alpha)
+                png_set_swap_alpha(png);
+            else
+                png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
+        }
     }
     png_read_update_info(png, info);
     return png_get_rowbytes(png, info) == header->rowBytes;

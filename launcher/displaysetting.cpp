@@ -22,9 +22,7 @@ Displaysetting::Displaysetting(QWidget* parent)
     ui->comboBox_depth->addItems(DisplayConfig::depths());
     connect(ui->pushButton_save, &QPushButton::clicked, this,
             &Displaysetting::setdisplay_resoulution_fun);
-#ifdef LAUNCHER_LITE
-    init_show();
-#endif
+    PageFilling::whenBuilt(*this);
 }
 
 Displaysetting::~Displaysetting()
@@ -46,14 +44,6 @@ void Displaysetting::init_show()
     ui->comboBox_depth->addItems(depths);
     ui->comboBox_depth->setCurrentText(depth);
 }
-
-#ifndef LAUNCHER_LITE
-void Displaysetting::show()
-{
-    init_show();
-    QWidget::show();
-}
-#endif
 
 void Displaysetting::setlanguage()
 {

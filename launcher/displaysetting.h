@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pagefilling.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -19,11 +21,9 @@ public:
     explicit Displaysetting(QWidget* parent);
     ~Displaysetting() override;
 
+    // Fills the page from the files, when PageFilling says.
     void init_show();
-#ifndef LAUNCHER_LITE
-    // Shows the page filled from the two files.
-    void show();
-#endif
+    void show() { PageFilling::whenShown(*this); }
     void setlanguage();
 
 public slots:

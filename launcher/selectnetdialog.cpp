@@ -24,7 +24,6 @@ SelectNetDialog::~SelectNetDialog()
     delete ui;
 }
 
-#ifndef LAUNCHER_LITE
 void SelectNetDialog::updateradiobutton(const QString& type)
 {
     if (type == QLatin1String("wireless"))
@@ -32,7 +31,6 @@ void SelectNetDialog::updateradiobutton(const QString& type)
     else
         ui->radioButton_wireline->setChecked(true);
 }
-#endif
 
 void SelectNetDialog::on_pbtn_ok_clicked()
 {

@@ -17,11 +17,9 @@ public:
     explicit SelectNetDialog(QWidget* parent);
     ~SelectNetDialog() override;
 
-#ifndef LAUNCHER_LITE
     // Checks the button of the recorded type: wireless only for exactly
-    // "wireless".
+    // "wireless". The full launcher only, which records a type.
     void updateradiobutton(const QString& type);
-#endif
 
 signals:
     void selectnetsignal(int type);

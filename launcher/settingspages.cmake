@@ -15,4 +15,4 @@ foreach(_name
         scriptsequence)
     list(APPEND LAUNCHER_SETTINGS_SOURCES ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp)
 endforeach()
-set(LAUNCHER_LITE_ONLY_SOURCES)
+set(LAUNCHER_LITE_ONLY_SOURCES ${_settings_dir}/systemsetting_lite.cpp)

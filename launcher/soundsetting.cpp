@@ -22,9 +22,7 @@ Soundsetting::Soundsetting(QWidget* parent)
     connect(ui->pushButton_save, &QPushButton::clicked, this,
             &Soundsetting::pushbutton_save_clicked);
     connect(ui->checkBox_mute, &QCheckBox::clicked, this, &Soundsetting::checkbox_clicked);
-#ifdef LAUNCHER_LITE
-    init_show();
-#endif
+    PageFilling::whenBuilt(*this);
 }
 
 Soundsetting::~Soundsetting()
@@ -61,14 +59,6 @@ void Soundsetting::setMuted(bool mute, int position)
     ui->horizontalSlider->setEnabled(!mute);
     ui->horizontalSlider->setValue(position);
 }
-
-#ifndef LAUNCHER_LITE
-void Soundsetting::show()
-{
-    init_show();
-    QWidget::show();
-}
-#endif
 
 void Soundsetting::setlanguage()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagefilling.h"
 #include "peripheralconfig.h"
 
 #include <QWidget>
@@ -18,11 +19,9 @@ public:
     explicit Soundsetting(QWidget* parent);
     ~Soundsetting() override;
 
+    // Fills the page from the file, when PageFilling says.
     void init_show();
-#ifndef LAUNCHER_LITE
-    // Shows the page filled from the file.
-    void show();
-#endif
+    void show() { PageFilling::whenShown(*this); }
     void setlanguage();
 
 public slots:

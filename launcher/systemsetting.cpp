@@ -2,22 +2,15 @@
 #include "ui_systemsetting.h"
 
 #include "checknet.h"
-#include "devicepaths.h"
 #include "displaysetting.h"
-#include "launchermessagebox.h"
-#include "networkselection.h"
+#include "launcherbuild.h"
 #include "networksetting.h"
 #include "passwdsetting.h"
-#include "scriptrunner.h"
 #include "selectnetdialog.h"
 #include "soundsetting.h"
 #include "systermifno.h"
 #include "terminalattribution.h"
 #include "wifinetworksetting.h"
-
-#include <QDebug>
-
-#include <cstdlib>
 
 Systemsetting::Systemsetting(QWidget* parent)
     : QWidget(parent)
@@ -29,9 +22,8 @@ Systemsetting::Systemsetting(QWidget* parent)
     m_display = new Displaysetting(ui->stackedWidget);
     m_network = new Networksetting(ui->stackedWidget);
     m_sound = new Soundsetting(ui->stackedWidget);
-#ifndef LAUNCHER_LITE
-    m_passwd = new Passwdsetting(ui->stackedWidget);
-#endif
+    if constexpr (!liteBuild)
+        m_passwd = new Passwdsetting(ui->stackedWidget);
     m_checknet = new Checknet(ui->stackedWidget);
     m_sysinfo = new Systermifno(ui->stackedWidget);
     m_selectnet = new SelectNetDialog(ui->stackedWidget);
@@ -40,9 +32,8 @@ Systemsetting::Systemsetting(QWidget* parent)
     ui->stackedWidget->addWidget(m_display);
     ui->stackedWidget->addWidget(m_network);
     ui->stackedWidget->addWidget(m_sound);
-#ifndef LAUNCHER_LITE
-    ui->stackedWidget->addWidget(m_passwd);
-#endif
+    if constexpr (!liteBuild)
+        ui->stackedWidget->addWidget(m_passwd);
     ui->stackedWidget->addWidget(m_checknet);
     ui->stackedWidget->addWidget(m_sysinfo);
     ui->stackedWidget->addWidget(m_selectnet);
@@ -55,13 +46,13 @@ Systemsetting::Systemsetting(QWidget* parent)
             &Systemsetting::networkselectdlg_fun);
     connect(ui->pushButton_soundsetting, &QPushButton::clicked, this,
             &Systemsetting::soundsettingdlg_fun);
-#ifndef LAUNCHER_LITE
-    connect(ui->pushButton_passwdsetting, &QPushButton::clicked, this,
-            &Systemsetting::passwdsettingdlg_fun);
-#else
-    ui->pushButton_passwdsetting->setEnabled(false);
-    ui->pushButton_passwdsetting->hide();
-#endif
+    if constexpr (liteBuild) {
+        ui->pushButton_passwdsetting->setEnabled(false);
+        ui->pushButton_passwdsetting->hide();
+    } else {
+        connect(ui->pushButton_passwdsetting, &QPushButton::clicked, this,
+                &Systemsetting::passwdsettingdlg_fun);
+    }
     connect(ui->pushButton_netcheck, &QPushButton::clicked, this, &Systemsetting::checknetdlg_fun);
     connect(ui->pushButton_sysinfo, &QPushButton::clicked, this, &Systemsetting::systeminfo_fun);
     connect(m_selectnet, &SelectNetDialog::selectnetsignal, this,
@@ -74,13 +65,11 @@ Systemsetting::~Systemsetting()
     delete ui;
 }
 
-#ifndef LAUNCHER_LITE
 void Systemsetting::fistdisplay()
 {
     ui->stackedWidget->setCurrentWidget(m_display);
     m_display->show();
 }
-#endif
 
 void Systemsetting::setlanguage()
 {
@@ -89,9 +78,8 @@ void Systemsetting::setlanguage()
     const auto caption = [texts](int id) {
         return texts->getLanguage(id).replace(QLatin1Char('&'), QStringLiteral("&&"));
     };
-#ifndef LAUNCHER_LITE
-    ui->pushButton_passwdsetting->setText(caption(101));
-#endif
+    if constexpr (!liteBuild)
+        ui->pushButton_passwdsetting->setText(caption(101));
     ui->pushButton_displaysetting->setText(caption(16));
     ui->pushButton_lansetting->setText(caption(17));
     ui->pushButton_soundsetting->setText(caption(18));
@@ -105,116 +93,33 @@ void Systemsetting::close_setting_wdt()
     emit close_setting_siger();
 }
 
+// A page shown again reads its files afresh in the full launcher only; the
+// page decides (PageFilling).
 void Systemsetting::displaysettingdlg_fun()
 {
     ui->stackedWidget->setCurrentWidget(m_display);
-#ifndef LAUNCHER_LITE
     m_display->show();
-#endif
 }
 
 void Systemsetting::soundsettingdlg_fun()
 {
     ui->stackedWidget->setCurrentWidget(m_sound);
-#ifndef LAUNCHER_LITE
     m_sound->show();
-#endif
 }
 
-#ifndef LAUNCHER_LITE
 void Systemsetting::passwdsettingdlg_fun()
 {
     ui->stackedWidget->setCurrentWidget(m_passwd);
     m_passwd->show();
 }
-#endif
 
 void Systemsetting::checknetdlg_fun()
 {
     ui->stackedWidget->setCurrentWidget(m_checknet);
-#ifndef LAUNCHER_LITE
     m_checknet->show();
-#endif
 }
 
 void Systemsetting::systeminfo_fun()
 {
     ui->stackedWidget->setCurrentWidget(m_sysinfo);
 }
-
-#ifdef LAUNCHER_LITE
-
-void Systemsetting::networkselectdlg_fun()
-{
-    ui->stackedWidget->setCurrentWidget(m_selectnet);
-}
-
-void Systemsetting::networksettingdlg_fun(int type)
-{
-    if (type == 1)
-        ui->stackedWidget->setCurrentWidget(m_network);
-    else
-        ui->stackedWidget->setCurrentWidget(m_wifi);
-}
-
-#else
-
-QString Systemsetting::readNetworkType()
-{
-    QString type;
-    if (!NetworkSelection::read(&type)) {
-        qDebug("%s", qPrintable(NetworkSelection::path() + QStringLiteral(" open fail!")));
-        std::exit(1);
-    }
-    return type;
-}
-
-void Systemsetting::networkselectdlg_fun()
-{
-    m_selectnet->updateradiobutton(readNetworkType());
-    ui->stackedWidget->setCurrentWidget(m_selectnet);
-}
-
-// Records the new type after the administrator agreed; false when he did not
-// or it could not be written.
-bool Systemsetting::switchNetworkType(const QString& type)
-{
-    const QMessageBox::StandardButton answer = LauncherMessageBox::question(
-        QStringLiteral("Question"), TerminalAttribution::getInstance()->getLanguage(94),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer == QMessageBox::No)
-        return false;
-    // On a full or read-only disk the type stays as it was, and so do the
-    // interfaces.
-    if (!NetworkSelection::write(type)) {
-        LauncherMessageBox::writeFailed();
-        return false;
-    }
-    return true;
-}
-
-void Systemsetting::networksettingdlg_fun(int type)
-{
-    const QString recorded = readNetworkType();
-    if (type == 1) {
-        if (!recorded.isEmpty() && recorded != QLatin1String("wired")) {
-            if (!switchNetworkType(QStringLiteral("wired")))
-                return;
-            ScriptRunner::startDetached(QStringLiteral(IFCONFIGWLAN0DOWNSCRIPT));
-            ScriptRunner::startDetached(QStringLiteral(SETNETWORKSCRIPT));
-        }
-        ui->stackedWidget->setCurrentWidget(m_network);
-        m_network->show();
-        return;
-    }
-    if (recorded != QLatin1String("wireless")) {
-        if (!switchNetworkType(QStringLiteral("wireless")))
-            return;
-        ScriptRunner::startDetached(QStringLiteral(IFCONFIGETH0DOWNSCRIPT));
-        ScriptRunner::startDetached(QStringLiteral(CONNECTWIFIDEFAULTSCRIPT));
-    }
-    ui->stackedWidget->setCurrentWidget(m_wifi);
-    m_wifi->show();
-}
-
-#endif

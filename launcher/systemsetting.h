@@ -16,8 +16,10 @@ class Systemsetting;
 }
 
 // The settings area: a column of buttons beside a stack holding every
-// settings page. The network button first asks for the network type and
-// switches the terminal between wired and wireless operation.
+// settings page. The network button first asks for the network type; the
+// full launcher then switches the terminal between wired and wireless
+// operation (systemsetting_full.cpp), launcher-lite only opens the page of
+// the chosen type (systemsetting_lite.cpp).
 class Systemsetting : public QWidget
 {
     Q_OBJECT
@@ -26,10 +28,8 @@ public:
     explicit Systemsetting(QWidget* parent);
     ~Systemsetting() override;
 
-#ifndef LAUNCHER_LITE
     // Opens the area on the display page, freshly filled.
     void fistdisplay();
-#endif
     void setlanguage();
 
 signals:
@@ -41,27 +41,23 @@ public slots:
     void networkselectdlg_fun();
     void networksettingdlg_fun(int type);
     void soundsettingdlg_fun();
-#ifndef LAUNCHER_LITE
+    // Not connected in launcher-lite, which has no password page.
     void passwdsettingdlg_fun();
-#endif
     void checknetdlg_fun();
     void systeminfo_fun();
 
 private:
-#ifndef LAUNCHER_LITE
-    // The recorded network type; ends the launcher when the file cannot be
-    // opened, as nothing sensible can follow.
+    // The full launcher's network choice (systemsetting_full.cpp): the
+    // recorded network type, which ends the launcher when the file cannot be
+    // opened, as nothing sensible can follow; and the switch to another type.
     QString readNetworkType();
     bool switchNetworkType(const QString& type);
-#endif
 
     Ui::Systemsetting* ui;
     Displaysetting* m_display;
     Networksetting* m_network;
     Soundsetting* m_sound;
-#ifndef LAUNCHER_LITE
-    Passwdsetting* m_passwd;
-#endif
+    Passwdsetting* m_passwd = nullptr; // none in launcher-lite
     Checknet* m_checknet;
     Systermifno* m_sysinfo;
     SelectNetDialog* m_selectnet;
