@@ -4,6 +4,11 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
 
 namespace {
 
@@ -51,4 +56,22 @@ QStringList InterfaceAddresses::of(const QString& name)
             addresses.append(dotted(entry));
     });
     return addresses;
+}
+
+InterfaceAddresses::Link InterfaceAddresses::link(const char* name)
+{
+    Link state;
+    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (sock < 0)
+        return state;
+    ifreq request{};
+    std::strncpy(request.ifr_name, name, IFNAMSIZ - 1);
+    // No such interface leaves the flags zero: not running.
+    ::ioctl(sock, SIOCGIFFLAGS, &request);
+    state.running = request.ifr_flags & IFF_RUNNING;
+    const bool hasAddress = ::ioctl(sock, SIOCGIFADDR, &request) == 0;
+    const bool hasHardwareAddress = ::ioctl(sock, SIOCGIFHWADDR, &request) == 0;
+    ::close(sock);
+    state.addressed = hasAddress && hasHardwareAddress;
+    return state;
 }

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "networkindicator.h"
+#include "serverprofile.h"
+
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
 class QTimer;
+class SignIn;
 
 namespace Ui {
 class Mainstackwidget;
@@ -14,7 +19,9 @@ extern QString autoconnection_g;
 
 // The connection page: choose or type a server profile and connect; power
 // off, reboot, the way to the settings and the profile manager, the network
-// indicator and the automatic connection at start.
+// indicator and the automatic connection at start. The page fills and reads
+// the profile form; connecting, the indicator's texts and the sign-in live in
+// classes of their own.
 class Mainstackwidget : public QWidget
 {
     Q_OBJECT
@@ -23,11 +30,11 @@ public:
     explicit Mainstackwidget(QWidget* parent);
     ~Mainstackwidget() override;
 
-#ifndef LAUNCHER_LITE
-    // Starts the automatic connection when it is armed, then shows the page.
+    // The full launcher starts the automatic connection here when it is
+    // armed, then shows the page.
     void show();
+    // The network check without messages, as the countdown makes it.
     int checknet_fun_wan_delay();
-#endif
     void setlanguage();
     int checknet_fun();
     // 0: running with an address; 1: address but not running; -1: no address
@@ -44,57 +51,44 @@ public slots:
     void combox_init();
     void update_ipaddr_fun();
     bool update_ipaddr_wifi();
-#ifdef LAUNCHER_LITE
     void autologin_fun();
-#endif
     void close_firtlogin_fun();
     void close_firstlogin_usrmanger_fun();
     void update_usrinfodata();
     void pushbutton_connect_clicked();
     void pushbutton_poweroff_clicked();
     void pushbutton_reboot_clicked();
-#ifndef LAUNCHER_LITE
     void logingwidget_close_slot_settings(bool signedIn);
     void logingwidget_close_slot_userinfo(bool signedIn);
     void mymessagebox_closed_slot(int result);
-#endif
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-#ifndef LAUNCHER_LITE
     void resizeEvent(QResizeEvent* event) override;
-#endif
 
 private:
-    // The network check before connecting: 0 go, 1 the ping failed, 2 no
-    // usable interface. With messages, a failure is shown in a box.
-    int checknet(bool withMessages);
-    void setIndicator(const QString& text, const char* picture);
-    QString waitingText(int& step, int& waited) const;
+    // The profile as the form shows it.
+    ServerProfile::Record shownProfile() const;
+    // The full launcher: the mode file chooses the link.
+    void updateChosenLink();
+    // Launcher-lite: the wired link when it is usable, else the Wi-Fi.
+    void updateEitherLink();
     void showWiredAddress();
-#ifndef LAUNCHER_LITE
-    void closeSender();
-    void openLogin(void (Mainstackwidget::*closedSlot)(bool));
-    void startCountdown();
-#endif
+    void showIndicator(const NetworkIndicator::Shown& shown);
 
     Ui::Mainstackwidget* ui;
+    SignIn* m_signIn;
     QTimer* m_addressTimer = nullptr;
-#ifdef LAUNCHER_LITE
-    QTimer* m_autologinTimer = nullptr;
-#else
-    int m_countdownSeconds = 0;
-    // The password field holds a password loaded from a profile, not typed.
+    NetworkIndicator m_indicator;
+    // The full launcher: the password field holds a password loaded from a
+    // profile, not typed.
     bool m_passwordLoaded = false;
     QString m_networkMode;
-#endif
     QString m_localAddress;
     QString m_textPrefix;
-    QString m_statusText1;
-    QString m_statusText2;
-    QString m_statusText3;
-    QString m_statusText4;
+    // The indicator's texts by text id, each after the prefix.
+    QHash<int, QString> m_indicatorTexts;
     int m_wifiApplied = 0;
     int m_wiredApplied = 0;
 };

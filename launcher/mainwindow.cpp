@@ -3,6 +3,7 @@
 
 #include "backgroundpicture.h"
 #include "devicepaths.h"
+#include "launcherbuild.h"
 #include "mainstackwidget.h"
 #include "scriptrunner.h"
 #include "systemsetting.h"
@@ -15,11 +16,7 @@
 #include <QScreen>
 
 namespace {
-#ifdef LAUNCHER_LITE
-const QString background = QStringLiteral(":/images/1366x768.png");
-#else
-const QString background = QStringLiteral(":/images/1920X1080.png");
-#endif
+const QString background = liteBuild ? QStringLiteral(":/images/1366x768.png") : QStringLiteral(":/images/1920X1080.png");
 }
 
 MainWindow::MainWindow(QWidget* parent)
@@ -31,9 +28,8 @@ MainWindow::MainWindow(QWidget* parent)
     std::future<QImage> shown = BackgroundPicture::startReading(background, screen.size());
 
     ui->setupUi(this);
-#ifdef LAUNCHER_LITE
-    ScriptRunner::startDetached(QStringLiteral(ARMBOXINITSCRIPT));
-#endif
+    if constexpr (liteBuild)
+        ScriptRunner::startDetached(QStringLiteral(ARMBOXINITSCRIPT));
     setAutoFillBackground(true);
 
     m_screenWidth = screen.right() - screen.left() + 1;
@@ -56,11 +52,11 @@ MainWindow::MainWindow(QWidget* parent)
     ui->stackedWidget->addWidget(m_systemsetting);
 
     ui->stackedWidget->setCurrentWidget(m_mainstackwidget);
-#ifndef LAUNCHER_LITE
-    // A countdown opened by show() is centred in the page at its final size.
-    m_mainstackwidget->resize(ui->stackedWidget->size());
-    m_mainstackwidget->show();
-#endif
+    if constexpr (!liteBuild) {
+        // A countdown opened by show() is centred in the page at its final size.
+        m_mainstackwidget->resize(ui->stackedWidget->size());
+        m_mainstackwidget->show();
+    }
 
     connect(m_mainstackwidget, &Mainstackwidget::close_firtlogin_siger, this,
             &MainWindow::mainwindow_closefirstloginwdt);
@@ -79,17 +75,16 @@ MainWindow::~MainWindow()
 void MainWindow::mainwindow_closesettingwdt()
 {
     ui->stackedWidget->setCurrentWidget(m_mainstackwidget);
-#ifndef LAUNCHER_LITE
-    // The settings may have changed the profiles.
-    m_mainstackwidget->combox_init();
-#endif
+    // The full launcher's settings may have changed the profiles.
+    if constexpr (!liteBuild)
+        m_mainstackwidget->combox_init();
 }
 
 void MainWindow::mainwindow_closefirstloginwdt()
 {
-#ifndef LAUNCHER_LITE
-    m_systemsetting->fistdisplay();
-#endif
+    // Launcher-lite's settings area has no display page to open first.
+    if constexpr (!liteBuild)
+        m_systemsetting->fistdisplay();
     ui->stackedWidget->setCurrentWidget(m_systemsetting);
 }
 
@@ -116,14 +111,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
     // A held key repeats; the rules count presses.
     const bool pressed = !key->isAutoRepeat();
-#ifndef LAUNCHER_LITE
-    if (key->modifiers() == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_R) {
+    if (!liteBuild && key->modifiers() == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_R) {
         if (pressed)
             ScriptRunner::execute(QStringLiteral(RESETDISPLAYSCRIPT));
         // A service combination, not typing: nothing else sees it.
         return true;
     }
-#endif
     if (pressed && key->key() == Qt::Key_F1) {
         ++count;
         if (count > 99)

@@ -30,22 +30,34 @@ QString ServerProfile::filePath(const QString& address)
     return QStringLiteral(USRINFODIR) + address + suffix;
 }
 
-QStringList ServerProfile::read(const QString& address, bool* opened)
+ServerProfile::Record ServerProfile::Record::fromLines(const QStringList& lines)
 {
+    return {lines.value(0), lines.value(1), lines.value(2), lines.value(3), lines.value(4),
+            lines.value(5), lines.value(6), lines.value(7), lines.value(8)};
+}
+
+QStringList ServerProfile::Record::lines(int count) const
+{
+    return QStringList{address, user, password, port, domain, remember, autoconnect, rdpVersion, countdown}.mid(
+        0, count);
+}
+
+ServerProfile::Record ServerProfile::read(const QString& address, bool* opened)
+{
+    const int all = lineCount(false);
     if (!isValidName(address)) {
         if (opened)
             *opened = false;
-        return LineFile::read(QString(), lineCount);
+        return Record::fromLines(LineFile::read(QString(), all));
     }
-    return LineFile::read(filePath(address), lineCount, opened);
+    return Record::fromLines(LineFile::read(filePath(address), all, opened));
 }
 
-bool ServerProfile::write(const QStringList& lines)
+bool ServerProfile::write(const Record& profile, int count)
 {
-    const QString address = lines.value(Address);
-    if (!isValidName(address))
+    if (!isValidName(profile.address))
         return false;
-    return LineFile::write(filePath(address), lines);
+    return LineFile::write(filePath(profile.address), profile.lines(count));
 }
 
 bool ServerProfile::remove(const QString& address)

@@ -4,18 +4,35 @@
 #include <QStringList>
 
 // The saved remote-desktop server profiles: one file per server address in
-// the profile directory, one value per line. The pages interpret the lines;
+// the profile directory, one value per line. The pages interpret the values;
 // this class only names, lists, reads, writes, copies and deletes the files.
 class ServerProfile
 {
 public:
-    enum Line { Address, Usrname, Passwd, Port, Domain, Remember, Autoconnect, RdpVersion, Countdown };
+    // One profile as its file holds it. The values stay the file's text: the
+    // pages read "0"/"1" and numbers each their own way, and an odd value
+    // must read back as it was written.
+    struct Record
+    {
+        QString address;
+        QString user;
+        QString password;
+        QString port;
+        QString domain;
+        QString remember;
+        QString autoconnect;
+        QString rdpVersion;
+        QString countdown;
 
-#ifdef LAUNCHER_LITE
-    static constexpr int lineCount = 7;
-#else
-    static constexpr int lineCount = 9;
-#endif
+        // Missing lines read as empty values.
+        static Record fromLines(const QStringList& lines);
+        // The first count lines of the file, in file order.
+        QStringList lines(int count) const;
+    };
+
+    // Launcher-lite writes the first seven lines, the full launcher all nine
+    // (with the protocol version and the countdown).
+    static constexpr int lineCount(bool lite) { return lite ? 7 : 9; }
 
     // Profile names (server addresses) in directory order: by name, case-insensitive.
     static QStringList names();
@@ -26,12 +43,12 @@ public:
 
     static QString filePath(const QString& address);
 
-    // The profile's lines; missing lines read as empty. opened tells whether
-    // the file could be read.
-    static QStringList read(const QString& address, bool* opened = nullptr);
+    // The profile; missing lines read as empty. opened tells whether the
+    // file could be read.
+    static Record read(const QString& address, bool* opened = nullptr);
 
-    // Replaces the profile named by its first line with the lines.
-    static bool write(const QStringList& lines);
+    // Replaces the profile named by its address with its first count lines.
+    static bool write(const Record& profile, int count);
 
     // Deletes exactly the one profile file of the address.
     static bool remove(const QString& address);

@@ -1,6 +1,5 @@
 # The settings area's pages and the plain classes behind them. Included by
-# launcher/CMakeLists.txt and compiled into both launcher builds;
-# LAUNCHER_LITE_ONLY_SOURCES only into launcher-lite.
+# launcher/CMakeLists.txt and compiled into both launcher builds.
 set(_settings_dir ${CMAKE_CURRENT_LIST_DIR})
 set(LAUNCHER_SETTINGS_SOURCES)
 foreach(_name
@@ -15,4 +14,3 @@ foreach(_name
         scriptsequence)
     list(APPEND LAUNCHER_SETTINGS_SOURCES ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp)
 endforeach()
-set(LAUNCHER_LITE_ONLY_SOURCES ${_settings_dir}/systemsetting_lite.cpp)

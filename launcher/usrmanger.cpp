@@ -2,6 +2,7 @@
 #include "ui_usrmanger.h"
 
 #include "addressvalidator.h"
+#include "launcherbuild.h"
 #include "launchermessagebox.h"
 #include "litewidgets.h"
 #include "serverprofile.h"
@@ -21,10 +22,10 @@ Usrmanger::Usrmanger(QWidget* parent)
     , ui(new Ui::Usrmanger)
 {
     ui->setupUi(this);
-#ifdef LAUNCHER_LITE
-    // Seven-line profiles: no protocol version and no countdown.
-    removeWidgets(ui->labels_selectRDP, ui->comboBox_selectRDP, ui->frame_7, ui->spinBox);
-#endif
+    if constexpr (liteBuild) {
+        // Seven-line profiles: no protocol version and no countdown.
+        removeWidgets(ui->labels_selectRDP, ui->comboBox_selectRDP, ui->frame_7, ui->spinBox);
+    }
     connect(ui->pushButton_back, &QPushButton::clicked, this, &Usrmanger::close_usrmangerr_fun);
     connect(ui->pushButton_create, &QPushButton::clicked, this, &Usrmanger::pushbutton_create);
     connect(ui->pushButton_delete, &QPushButton::clicked, this, &Usrmanger::pushbutton_delete);
@@ -39,9 +40,9 @@ Usrmanger::Usrmanger(QWidget* parent)
                             static_cast<QWidget*>(ui->lineEdit_passwd), static_cast<QWidget*>(ui->lineEdit_port),
                             static_cast<QWidget*>(ui->lineEdit_domain), static_cast<QWidget*>(ui->checkBox)})
         widget->installEventFilter(this);
-#ifdef LAUNCHER_LITE
-    tablewdiget_init();
-#endif
+    // Launcher-lite lists the profiles from the start as well.
+    if constexpr (liteBuild)
+        tablewdiget_init();
     setlanguage();
 }
 
@@ -63,17 +64,16 @@ void Usrmanger::close_usrmangerr_fun()
 
 void Usrmanger::tablewdiget_init()
 {
-#ifndef LAUNCHER_LITE
-    ui->comboBox_selectRDP->clear();
-    ui->comboBox_selectRDP->addItem(QStringLiteral("RDP 8.1"));
-#endif
+    if constexpr (!liteBuild) {
+        ui->comboBox_selectRDP->clear();
+        ui->comboBox_selectRDP->addItem(QStringLiteral("RDP 8.1"));
+    }
     const QStringList names = ServerProfile::names();
     ui->listWidget->clear();
     if (names.isEmpty()) {
         ui->lineEdit_port->setText(QStringLiteral("3389"));
-#ifndef LAUNCHER_LITE
-        ui->comboBox_selectRDP->setCurrentIndex(0);
-#endif
+        if constexpr (!liteBuild)
+            ui->comboBox_selectRDP->setCurrentIndex(0);
         return;
     }
     for (const QString& name : names) {
@@ -86,25 +86,23 @@ void Usrmanger::tablewdiget_init()
 
 void Usrmanger::updatelistwidget(const QString& name)
 {
-    const QStringList lines = ServerProfile::read(name);
-    ui->lineEdit_ip->setText(lines[ServerProfile::Address]);
-    ui->lineEdit_usrname->setText(lines[ServerProfile::Usrname]);
-    ui->lineEdit_port->setText(lines[ServerProfile::Port]);
-    ui->lineEdit_domain->setText(lines[ServerProfile::Domain]);
-#ifndef LAUNCHER_LITE
-    ui->spinBox->setValue(lines[ServerProfile::Countdown].toInt());
-#endif
-    if (lines[ServerProfile::Remember].contains(QLatin1Char('1'))) {
+    const ServerProfile::Record profile = ServerProfile::read(name);
+    ui->lineEdit_ip->setText(profile.address);
+    ui->lineEdit_usrname->setText(profile.user);
+    ui->lineEdit_port->setText(profile.port);
+    ui->lineEdit_domain->setText(profile.domain);
+    if constexpr (!liteBuild)
+        ui->spinBox->setValue(profile.countdown.toInt());
+    if (profile.remember.contains(QLatin1Char('1'))) {
         ui->checkBox->setChecked(true);
-        ui->lineEdit_passwd->setText(lines[ServerProfile::Passwd]);
+        ui->lineEdit_passwd->setText(profile.password);
     } else {
         ui->checkBox->setChecked(false);
         ui->lineEdit_passwd->clear();
     }
-    ui->checkBox_autoconnect->setChecked(lines[ServerProfile::Autoconnect].contains(QLatin1Char('1')));
-#ifndef LAUNCHER_LITE
-    ui->comboBox_selectRDP->setCurrentIndex(0);
-#endif
+    ui->checkBox_autoconnect->setChecked(profile.autoconnect.contains(QLatin1Char('1')));
+    if constexpr (!liteBuild)
+        ui->comboBox_selectRDP->setCurrentIndex(0);
 }
 
 void Usrmanger::updatelisttolineedit()
@@ -136,25 +134,24 @@ void Usrmanger::pushbutton_create()
         LauncherMessageBox::information(TerminalAttribution::getInstance()->getLanguage(69), QMessageBox::Yes);
         return;
     }
-    QString remember = QStringLiteral("0");
-    QString passwd;
+    ServerProfile::Record profile;
+    profile.address = address;
+    profile.user = ui->lineEdit_usrname->text();
+    profile.remember = QStringLiteral("0");
     if (ui->checkBox->isChecked()) {
-        remember = QStringLiteral("1");
-        passwd = ui->lineEdit_passwd->text();
+        profile.remember = QStringLiteral("1");
+        profile.password = ui->lineEdit_passwd->text();
     } else {
         ui->lineEdit_passwd->clear();
     }
-    QStringList lines{address,
-                      ui->lineEdit_usrname->text(),
-                      passwd,
-                      ui->lineEdit_port->text(),
-                      ui->lineEdit_domain->text(),
-                      remember,
-                      ui->checkBox_autoconnect->isChecked() ? QStringLiteral("1") : QStringLiteral("0")};
-#ifndef LAUNCHER_LITE
-    lines << QString::number(ui->comboBox_selectRDP->currentIndex()) << ui->spinBox->text();
-#endif
-    if (!ServerProfile::write(lines)) {
+    profile.port = ui->lineEdit_port->text();
+    profile.domain = ui->lineEdit_domain->text();
+    profile.autoconnect = ui->checkBox_autoconnect->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    if constexpr (!liteBuild) {
+        profile.rdpVersion = QString::number(ui->comboBox_selectRDP->currentIndex());
+        profile.countdown = ui->spinBox->text();
+    }
+    if (!ServerProfile::write(profile, ServerProfile::lineCount(liteBuild))) {
         LauncherMessageBox::writeFailed();
         return;
     }

@@ -53,20 +53,21 @@ private slots:
     void writeUsesTheFirstLineAsFileNameAndTheExactFormat()
     {
         const QStringList lines{"10.0.0.5", "alice", "", "3389", "", "0", "1", "0", "12"};
-        QVERIFY(ServerProfile::write(lines));
+        QVERIFY(ServerProfile::write(ServerProfile::Record::fromLines(lines), 9));
         QCOMPARE(Sandbox::readFile(profiles + "10.0.0.5.usr"), QByteArray("10.0.0.5\nalice\n\n3389\n\n0\n1\n0\n12\n"));
         bool opened = false;
-        QCOMPARE(ServerProfile::read("10.0.0.5", &opened), lines);
+        QCOMPARE(ServerProfile::read("10.0.0.5", &opened).lines(9), lines);
         QVERIFY(opened);
     }
 
     void readPadsShortProfiles()
     {
         QVERIFY(Sandbox::writeFile(profiles + "s.usr", "s\nbob\n"));
-        const QStringList lines = ServerProfile::read("s");
+        const ServerProfile::Record profile = ServerProfile::read("s");
+        const QStringList lines = profile.lines(9);
         QCOMPARE(lines.size(), 9);
         QCOMPARE(lines.mid(0, 3), QStringList({"s", "bob", ""}));
-        QCOMPARE(lines.last(), QString());
+        QCOMPARE(profile.countdown, QString());
     }
 
     void unsafeAddressesAreNeverWritten()
@@ -75,7 +76,7 @@ private slots:
         const QStringList before = allFiles();
         for (const QString& bad : {QStringLiteral("x / y"), QStringLiteral("../x"), QStringLiteral(".."),
                                    QStringLiteral("."), QStringLiteral("../../../etc/passwd"), QString()})
-            QVERIFY(!ServerProfile::write({bad, "u", "p", "3389", "", "1", "0", "0", "3"}));
+            QVERIFY(!ServerProfile::write({bad, "u", "p", "3389", "", "1", "0", "0", "3"}, 9));
         QCOMPARE(allFiles(), before);
     }
 
