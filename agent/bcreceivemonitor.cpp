@@ -14,13 +14,14 @@ constexpr qint64 SteadyRunMs = 60000;
 } // namespace
 
 BcReceiveMonitor::BcReceiveMonitor(QObject* parent)
-    : QObject(parent), m_process(new QProcess(this)), m_restartTimer(new QTimer(this))
-{
-    qDebug() << "BcReceiveMonitor::BcReceiveMonitor";
+    : QObject(parent)
     // The companion's output is never read; forwarded, it neither fills a
     // pipe nor piles up in the agent's memory.
-    m_process->setProcessChannelMode(QProcess::ForwardedChannels);
-    connect(m_process, &QProcess::errorOccurred, this, &BcReceiveMonitor::onError);
+    , m_process(new ScriptProcess(ScriptProcess::Channels::Forwarded, this))
+    , m_restartTimer(new QTimer(this))
+{
+    qDebug() << "BcReceiveMonitor::BcReceiveMonitor";
+    connect(m_process, &ScriptProcess::failed, this, &BcReceiveMonitor::onError);
     // Started from the event loop, the process object has finished its own
     // clean-up of the crashed run.
     m_restartTimer->setSingleShot(true);
@@ -38,13 +39,7 @@ void BcReceiveMonitor::stop()
     // The companion's end is no crash to act on.
     m_restartTimer->stop();
     m_process->disconnect(this);
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->terminate();
-        if (!m_process->waitForFinished(1000)) {
-            m_process->kill();
-            m_process->waitForFinished(1000);
-        }
-    }
+    m_process->stop(1000);
 }
 
 int BcReceiveMonitor::restartDelayMs(int& crashesInARow, qint64 ranMs)
@@ -61,15 +56,15 @@ int BcReceiveMonitor::restartDelayMs(int& crashesInARow, qint64 ranMs)
 void BcReceiveMonitor::start()
 {
     m_running.start();
-    m_process->start(QStringLiteral("./ReceiveBc"), {}, QIODevice::ReadWrite);
+    m_process->start(QStringLiteral("./ReceiveBc"));
 }
 
-void BcReceiveMonitor::onError(QProcess::ProcessError error)
+void BcReceiveMonitor::onError(ScriptProcess::Failure failure)
 {
     qDebug() << "BcReceiveMonitor::onError";
-    if (error == QProcess::FailedToStart) {
+    if (failure == ScriptProcess::Failure::FailedToStart) {
         qDebug() << "BcReceiveMonitor::onError: FailedToStart";
-    } else if (error == QProcess::Crashed) {
+    } else {
         qDebug() << "BcReceiveMonitor::onError: Crashed ----> restart";
         // A companion that crashes at every start would otherwise be
         // restarted hundreds of times a second.

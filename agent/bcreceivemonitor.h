@@ -1,8 +1,9 @@
 #pragma once
 
+#include "scriptprocess.h"
+
 #include <QElapsedTimer>
 #include <QObject>
-#include <QProcess>
 
 class QTimer;
 
@@ -26,12 +27,12 @@ public:
     static int restartDelayMs(int& crashesInARow, qint64 ranMs);
 
 public slots:
-    void onError(QProcess::ProcessError error);
+    void onError(ScriptProcess::Failure failure);
 
 private:
     void start();
 
-    QProcess* m_process;
+    ScriptProcess* m_process;
     QTimer* m_restartTimer;
     QElapsedTimer m_running;
     int m_crashesInARow = 0;

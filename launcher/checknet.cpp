@@ -1,42 +1,33 @@
 #include "checknet.h"
 #include "ui_checknet.h"
 
+#include "launcherbuild.h"
+#include "scriptprocess.h"
+#include "serverprofile.h"
 #include "terminalattribution.h"
-#ifdef LAUNCHER_LITE
-#include "devicepaths.h"
-
-#include <QDir>
-#endif
-
-#include <QProcess>
 
 Checknet::Checknet(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::Checknet)
-    , m_process(new QProcess(this))
+    // ping reports an unknown host or an unreachable network on standard error.
+    , m_process(new ScriptProcess(ScriptProcess::Channels::Merged, this))
 {
     ui->setupUi(this);
     setlanguage();
     connect(ui->pushButton_check, &QPushButton::clicked, this,
             &Checknet::pushbutton_checknet_clicked);
-    // ping reports an unknown host or an unreachable network on standard error.
-    m_process->setProcessChannelMode(QProcess::MergedChannels);
-    connect(m_process, &QProcess::readyRead, this, &Checknet::check_readoutput);
-    connect(m_process, &QProcess::finished, this, &Checknet::check_finished);
-    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            check_finished();
-    });
-#ifdef LAUNCHER_LITE
-    delete ui->lineEdit_ip;
-    ui->lineEdit_ip = nullptr;
-    ui->comboBox->clear();
-    ui->textEdit->setReadOnly(true);
-    fillProfiles();
-#else
-    delete ui->comboBox;
-    ui->comboBox = nullptr;
-#endif
+    connect(m_process, &ScriptProcess::outputReady, this, &Checknet::check_readoutput);
+    connect(m_process, &ScriptProcess::ended, this, &Checknet::check_finished);
+    if constexpr (liteBuild) {
+        delete ui->lineEdit_ip;
+        ui->lineEdit_ip = nullptr;
+        ui->comboBox->clear();
+        ui->textEdit->setReadOnly(true);
+        fillProfiles();
+    } else {
+        delete ui->comboBox;
+        ui->comboBox = nullptr;
+    }
 }
 
 Checknet::~Checknet()
@@ -51,15 +42,10 @@ void Checknet::setlanguage()
     ui->pushButton_check->setText(texts->getLanguage(19));
 }
 
-#ifdef LAUNCHER_LITE
 void Checknet::fillProfiles()
 {
-    const QStringList profiles =
-        QDir(QStringLiteral(USRINFODIR)).entryList({QStringLiteral("*.usr")}, QDir::Files);
-    for (const QString& profile : profiles)
-        ui->comboBox->addItem(profile.chopped(4));
+    ui->comboBox->addItems(ServerProfile::names());
 }
-#endif
 
 QStringList Checknet::pingArguments(const QString& address)
 {
@@ -74,21 +60,17 @@ QStringList Checknet::pingArguments(const QString& address)
 
 void Checknet::pushbutton_checknet_clicked()
 {
-#ifdef LAUNCHER_LITE
-    const QString address = ui->comboBox->currentText();
-#else
-    const QString address = ui->lineEdit_ip->text();
-#endif
+    const QString address = liteBuild ? ui->comboBox->currentText() : ui->lineEdit_ip->text();
     // Emptied first: a ping that cannot start says so at once.
     m_output.clear();
     ui->textEdit->clear();
-    if (m_process->state() == QProcess::NotRunning)
-        m_process->start(QStringLiteral("ping"), pingArguments(address), QIODevice::ReadWrite);
+    if (!m_process->isRunning())
+        m_process->start(QStringLiteral("ping"), pingArguments(address));
 }
 
 void Checknet::check_readoutput()
 {
-    const QByteArray bytes = m_process->readAllStandardOutput();
+    const QByteArray bytes = m_process->readOutput();
     const qsizetype end = bytes.indexOf('\0');
     m_output += QString::fromLocal8Bit(end < 0 ? bytes : bytes.left(end));
     ui->textEdit->setText(m_output);

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QProcess;
+class ScriptProcess;
 
 namespace Ui {
 class Checknet;
@@ -30,11 +30,10 @@ public slots:
     void check_finished();
 
 private:
-#ifdef LAUNCHER_LITE
+    // The lite page pings a saved server profile, chosen from a list.
     void fillProfiles();
-#endif
 
     Ui::Checknet* ui;
-    QProcess* m_process;
+    ScriptProcess* m_process;
     QString m_output;
 };

@@ -10,7 +10,6 @@ foreach(_name
 endforeach()
 foreach(_name
         addressvalidator addressingfile addressingfields networkselection wifiscanlisting
-        wifistatus hotspotinfo supplicantconfig displayconfig peripheralconfig passwordrules
-        scriptsequence)
+        wifistatus hotspotinfo supplicantconfig displayconfig peripheralconfig passwordrules)
     list(APPEND LAUNCHER_SETTINGS_SOURCES ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp)
 endforeach()

@@ -4,23 +4,16 @@
 
 ScriptSequence::ScriptSequence(QObject* parent)
     : QObject(parent)
+    , m_process(ScriptProcess::Channels::Forwarded)
 {
-    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    connect(&m_process, &QProcess::finished, this, &ScriptSequence::startNext);
-    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            startNext();
-    });
+    connect(&m_process, &ScriptProcess::ended, this, &ScriptSequence::startNext);
 }
 
 ScriptSequence::~ScriptSequence()
 {
     // Nothing may run a completion on a half-destroyed owner.
     m_process.disconnect(this);
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(1000);
-    }
+    m_process.stop();
 }
 
 void ScriptSequence::run(const QObject* context, const QStringList& scripts,
@@ -38,7 +31,7 @@ void ScriptSequence::runAndWait(const QString& script)
     run(this, {script}, [ended] { *ended = true; });
     // Each script that ends starts the next one from its finished signal.
     while (!*ended) {
-        if (!m_process.waitForFinished(-1) && m_process.state() == QProcess::NotRunning)
+        if (!m_process.waitForEnd() && !m_process.isRunning())
             break;
     }
 }
@@ -49,8 +42,8 @@ void ScriptSequence::startNext()
     while (!m_jobs.isEmpty()) {
         Job& job = m_jobs.first();
         if (job.context && !job.scripts.isEmpty()) {
-            m_process.start(job.scripts.takeFirst(), QStringList());
-            m_process.closeWriteChannel();
+            m_process.start(job.scripts.takeFirst());
+            m_process.closeInput();
             return;
         }
         // The completion may queue more work; it joins the end of the queue.

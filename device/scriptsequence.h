@@ -1,9 +1,10 @@
 #pragma once
 
+#include "scriptprocess.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QProcess>
 #include <QStringList>
 
 #include <functional>
@@ -40,7 +41,7 @@ private:
 
     void startNext();
 
-    QProcess m_process;
+    ScriptProcess m_process;
     QList<Job> m_jobs;
     bool m_busy = false;
 };
