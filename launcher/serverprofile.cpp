@@ -13,7 +13,9 @@ const QString suffix = QStringLiteral(".usr");
 QStringList ServerProfile::names()
 {
     QStringList result;
-    const QStringList files = QDir(QStringLiteral(USRINFODIR)).entryList({QLatin1Char('*') + suffix});
+    // Files only: a directory that happens to end in the suffix is no profile.
+    const QStringList files
+        = QDir(QStringLiteral(USRINFODIR)).entryList({QLatin1Char('*') + suffix}, QDir::Files);
     for (const QString& file : files)
         result.append(file.chopped(suffix.size()));
     return result;
