@@ -2,8 +2,9 @@
 # Renders every launcher page and dialog of both builds, in Chinese and in
 # English, at 1024x768 and 1920x1080, to PNG files for review:
 #   scripts/render-pages.sh [BUILD_DIR [OUTPUT_DIR]]
-# (defaults: build, BUILD_DIR/pages). Runs the renderers in the sandbox on
-# Qt's offscreen platform.
+# (defaults: build, BUILD_DIR/pages). Runs the page renderer of each build
+# (docs/renderer, built with the tests) in the sandbox on Qt's offscreen
+# platform, once for the connection page's set and once for the settings'.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -17,11 +18,13 @@ if [[ ${1:-} == --inside ]]; then
             flag=1
             [[ $language == en ]] && flag=0
             TERMINAL_LANGUAGE=$flag "$root/scripts/seed-terminal.sh" "$root" "$build"
-            for program in renderpages renderpages-lite rendersettings rendersettings-lite; do
-                name=launcher
-                [[ $program == *-lite ]] && name=launcher-lite
-                QT_QPA_PLATFORM="offscreen:configfile=$config" QT_QPA_FONTDIR=/usr/share/fonts \
-                    "$build/tests/launcher/$program" "$out/$name-$language-$size"
+            for set in pages settings; do
+                for program in renderpages renderpages-lite; do
+                    name=launcher
+                    [[ $program == *-lite ]] && name=launcher-lite
+                    QT_QPA_PLATFORM="offscreen:configfile=$config" QT_QPA_FONTDIR=/usr/share/fonts \
+                        "$build/docs/renderer/$program" "$set" "$out/$name-$language-$size"
+                done
             done
         done
     done
@@ -32,7 +35,6 @@ build=$(cd "${1:-$root/build}" && pwd)
 out=${2:-$build/pages}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-cmake --build "$build" --target renderpages renderpages-lite rendersettings rendersettings-lite \
-    language_db >/dev/null
+cmake --build "$build" --target renderpages renderpages-lite language_db >/dev/null
 "$root/tests/sandbox/sandbox.sh" -- "$0" --inside "$build" "$out"
 echo "render-pages: $(find "$out" -name '*.png' | wc -l) pictures in $out"

@@ -3,6 +3,7 @@
 
 #include "shareprotocol.h"
 #include "socketio.h"
+#include "streamclient.h"
 #include "testframe.h"
 
 #include <QDateTime>
@@ -149,7 +150,12 @@ private slots:
     {
         verifyScreenshot(request());
         QVERIFY(agent->waitForStderr("sendBuffer size: "));
-        QTest::qWait(200);
+        // A capture is logged before the answer's connection closes, so
+        // before a request sent after it.
+        StreamClient next;
+        QVERIFY(next.send(QByteArray::fromStdString(
+            PreData("FILE_REQUEST", "{\"fileName\":\"/tmp/none\"}").toString())));
+        QVERIFY(agent->waitForStderr("onShareProtocolDataProcess:  FILE_REQUEST"));
         QCOMPARE(captures(), 1);
     }
 

@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(answerer.boxes.at(0).title, QString(" "));
         QCOMPARE(answerer.boxes.at(0).text, text(textId));
         QCOMPARE(Sandbox::readFile(netconfig), staticFile);
-        QTest::qWait(200);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(scriptOrder().isEmpty());
     }
 
@@ -173,7 +173,7 @@ private slots:
         save(&page);
         QCOMPARE(answerer.texts(), texts(textIds));
         QCOMPARE(Sandbox::readFile(netconfig), staticFile);
-        QTest::qWait(200);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(scriptOrder().isEmpty());
     }
 };

@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(answerer.boxes.at(0).text, text(94));
         QCOMPARE(current(hub), QString("SelectNetDialog"));
         QCOMPARE(Sandbox::readFile(selection), QByteArray(""));
-        QTest::qWait(300);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(switchScriptsRun().isEmpty());
     }
 
@@ -183,7 +183,7 @@ private slots:
         choose(hub, "radioButton_wifi");
         QCOMPARE(answerer.boxes.size(), 1);
         QCOMPARE(current(hub), QString("WifiNetworksetting"));
-        QTest::qWait(300);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(switchScriptsRun().isEmpty());
     }
 
@@ -211,7 +211,7 @@ private slots:
             QCOMPARE(answerer.boxes.last().text, text(122));
         QCOMPARE(Sandbox::readFile(selection), QByteArray("wireless"));
         QCOMPARE(current(hub), QString("SelectNetDialog"));
-        QTest::qWait(300);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(switchScriptsRun().isEmpty());
     }
 };

@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(current(hub), QString("Networksetting"));
         QVERIFY(answerer.boxes.isEmpty());
         QCOMPARE(Sandbox::readFile(selection), QByteArray("wired"));
-        QTest::qWait(300);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QStringList run = scriptOrder();
         run.removeAll("check_wifi_status.sh");
         QVERIFY(run.isEmpty());
@@ -122,7 +122,7 @@ private slots:
         click(&page, "pushButton_save");
         QCOMPARE(answerer.boxes.size(), 1);
         QTRY_COMPARE(Sandbox::recordedCalls(loginScript("setnetwork.sh")).size(), 1);
-        QTest::qWait(200);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(Sandbox::recordedCalls(loginScript("ifconfig_wlan0_down.sh")).isEmpty());
     }
 

@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QTimer>
 
 using namespace SettingsFixture;
 
@@ -155,7 +157,10 @@ private slots:
         QTest::qWait(50);
         QVERIFY(timer.elapsed() < 2000);
         // Ticks that find the script still running start no second one.
-        QTest::qWait(1200);
+        QSignalSpy tick(page.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly),
+                        &QTimer::timeout);
+        QVERIFY(tick.wait(3000));
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QCOMPARE(Sandbox::recordedCalls(wifiScript("check_wifi_status.sh")).size(), 1);
     }
 
@@ -397,7 +402,7 @@ private slots:
         QCOMPARE(field->placeholderText(), text(textId));
         QVERIFY(field->styleSheet().contains("border:2px solid red"));
         QVERIFY(child<QPushButton>(&dialog, "pushButton_connect")->isEnabled());
-        QTest::qWait(200);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QVERIFY(scriptOrder().isEmpty());
         QVERIFY(!QFile::exists(supplicantConnect));
         // The next try starts with a normal field.
@@ -496,7 +501,7 @@ private slots:
         QVERIFY(rows(page).isEmpty());
         QVERIFY(!QFile::exists(hotspotDir + "Cafe"));
         QVERIFY(!QFile::exists(supplicant));
-        QTest::qWait(300);
+        QVERIFY(LauncherFixture::laterScriptHasRun());
         QCOMPARE(Sandbox::recordedCalls(wifiScript("connectwifi_fail.sh")).size(), 1);
         // Nothing selected: nothing happens.
         QTest::mouseClick(forget, Qt::LeftButton);

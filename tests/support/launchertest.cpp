@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
@@ -112,4 +113,11 @@ bool writeProfile(const QString& name, const QStringList& lines)
                               (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
+bool laterScriptHasRun()
+{
+    const QString later = QStringLiteral("/tmp/later.sh");
+    if (!Sandbox::writeRecordingScript(later) || !QProcess::startDetached(later, {}))
+        return false;
+    return QTest::qWaitFor([&later] { return !Sandbox::recordedCalls(later).isEmpty(); }, 5000);
+}
 }

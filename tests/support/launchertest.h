@@ -83,4 +83,8 @@ bool writeProfile(const QString& name, const QStringList& lines);
 QString scriptPath(const char* name);
 // Sets eth0 up or down and waits until the kernel reports it running or not.
 bool setEth0(bool up);
+// Starts a recording script and waits until it has recorded its call. A
+// script the code under test started before it has run by then: a check that
+// none was started waits for this, not for a fixed time.
+bool laterScriptHasRun();
 }

@@ -1,9 +1,17 @@
-// Renders every settings page and dialog, shown in the launcher's window as
-// a user sees them, to PNG files:
-//   rendersettings OUTPUT_PREFIX
-// writes OUTPUT_PREFIX-settings-<shot>.png. Run by scripts/render-pages.sh in
-// the sandbox, on a terminal tree seeded with the simulated device scripts.
+// Renders the launcher's pages and dialogs to PNG files, for looking at the
+// layout in both languages and at several screen sizes:
+//   renderpages pages OUTPUT_PREFIX     writes OUTPUT_PREFIX-<shot>.png
+//   renderpages settings OUTPUT_PREFIX  writes OUTPUT_PREFIX-settings-<shot>.png
+// "pages" are the connection page, the sign-in and the user manager; "settings"
+// the settings pages as a user sees them in the launcher's window. Each set
+// starts in a window of its own, as the launcher starts. The screen size is
+// the platform's (the offscreen platform takes it from its configfile), the
+// language the one the peripheral file chooses. Run by
+// scripts/render-pages.sh in the test sandbox, on a terminal tree seeded with
+// the simulated device scripts.
 
+#include "jyndebugonarm.h"
+#include "launcherbuild.h"
 #include "launcherfont.h"
 #include "launchermessagebox.h"
 #include "mainwindow.h"
@@ -11,8 +19,8 @@
 #include "sandbox.h"
 #include "terminalattribution.h"
 #include "wificonnectdialog.h"
-#ifdef LAUNCHER_LITE
-#include "jyndebugonarm.h"
+#ifndef LAUNCHER_LITE
+#include "mymessagebox.h"
 #endif
 
 #include <QAbstractButton>
@@ -26,7 +34,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -44,7 +54,7 @@ template <typename T = QWidget> T* find(const QObject* root, const char* name)
 {
     T* widget = root->findChild<T*>(QLatin1String(name));
     if (!widget)
-        std::fprintf(stderr, "rendersettings: no widget %s\n", name);
+        std::fprintf(stderr, "renderpages: no widget %s\n", name);
     return widget;
 }
 
@@ -61,7 +71,18 @@ void type(const QObject* root, const char* name, const QString& text)
         field->setText(text);
 }
 
-// The settings area, where every page of these shots lives.
+// A message box as the pages show it, grabbed without running its event loop.
+QPixmap messageBox(QMessageBox::Icon icon, const QString& title, int textId,
+                   QMessageBox::StandardButtons buttons)
+{
+    const std::unique_ptr<QMessageBox> box = LauncherMessageBox::create(
+        icon, title, TerminalAttribution::getInstance()->getLanguage(textId), buttons);
+    box->show();
+    settle();
+    return box->grab();
+}
+
+// The settings area, where every settings shot's page lives.
 QWidget* hub(MainWindow& window)
 {
     return find(&window, "Systemsetting");
@@ -87,15 +108,6 @@ QPixmap withDialog(MainWindow& window)
     return pixmap;
 }
 
-QPixmap messageBox(QMessageBox::Icon icon, const QString& title, int textId, QMessageBox::StandardButtons buttons)
-{
-    const std::unique_ptr<QMessageBox> box =
-        LauncherMessageBox::create(icon, title, TerminalAttribution::getInstance()->getLanguage(textId), buttons);
-    box->show();
-    settle();
-    return box->grab();
-}
-
 void runScript(const char* name)
 {
     QProcess::execute(QStringLiteral("/opt/zoderer/login/setwifis/") + QLatin1String(name), {});
@@ -107,7 +119,81 @@ struct Shot
     std::function<QPixmap(MainWindow&)> take;
 };
 
-QList<Shot> shots()
+struct BoxShot
+{
+    const char* name;
+    int textId;
+    QMessageBox::StandardButtons buttons;
+};
+
+// The information boxes the pages show, each with its text and buttons.
+void addBoxes(QList<Shot>& list, std::initializer_list<BoxShot> boxes)
+{
+    for (const BoxShot& box : boxes) {
+        list.append({box.name, [box](MainWindow&) {
+                         return messageBox(QMessageBox::Information, QStringLiteral(" "),
+                                           box.textId, box.buttons);
+                     }});
+    }
+}
+
+// The connection page's shots in order; each starts on the connection page
+// and returns to it.
+QList<Shot> pageShots()
+{
+    QList<Shot> list;
+    list.append({"connection", [](MainWindow& window) { return window.grab(); }});
+    if constexpr (!liteBuild) {
+        list.append({"signin", [](MainWindow& window) {
+                         click(&window, "pushButton_setting");
+                         const QPixmap pixmap = window.grab();
+                         click(find(&window, "logingwidget"), "pushButton_cancle");
+                         return pixmap;
+                     }});
+        list.append({"signin-refused", [](MainWindow& window) {
+                         click(&window, "pushButton_setting");
+                         QWidget* login = find(&window, "logingwidget");
+                         type(login, "lineEdit_passwd", QStringLiteral("wrong"));
+                         click(login, "pushButton_signin");
+                         const QPixmap pixmap = window.grab();
+                         click(login, "pushButton_cancle");
+                         return pixmap;
+                     }});
+    }
+#ifndef LAUNCHER_LITE
+    list.append({"countdown", [](MainWindow& window) {
+                     auto* box = new mymessagebox(find(&window, "Mainstackwidget"));
+                     box->set_Time(5);
+                     box->show();
+                     settle();
+                     const QPixmap pixmap = window.grab();
+                     delete box;
+                     return pixmap;
+                 }});
+#endif
+    list.append({"usrmanger", [](MainWindow& window) {
+                     click(&window, "pushButton_usrico");
+                     // The full launcher asks for the administrator first.
+                     if constexpr (!liteBuild) {
+                         QWidget* login = find(&window, "logingwidget");
+                         type(login, "lineEdit_passwd", QStringLiteral("kvsuper"));
+                         click(login, "pushButton_signin");
+                     }
+                     const QPixmap pixmap = window.grab();
+                     click(find(&window, "Usrmanger"), "pushButton_back");
+                     return pixmap;
+                 }});
+    addBoxes(list,
+             {{"box-invalidaddress", 69, QMessageBox::Yes},
+              {"box-deleteprofile", 50, QMessageBox::Yes | QMessageBox::No},
+              {"box-writefailed", 122, QMessageBox::Yes},
+              {"box-pingfailed", 57, QMessageBox::Ok},
+              {"box-nonetwork", 58, QMessageBox::Ok}});
+    return list;
+}
+
+// The settings area's shots in order, reached from the connection page.
+QList<Shot> settingsShots()
 {
     QList<Shot> list;
     list.append({"display", [](MainWindow& window) {
@@ -184,30 +270,32 @@ QList<Shot> shots()
                      click(hub(window), "pushButton_soundsetting");
                      return window.grab();
                  }});
-#ifndef LAUNCHER_LITE
-    list.append({"passwd-refused", [](MainWindow& window) {
-                     click(hub(window), "pushButton_passwdsetting");
-                     QWidget* page = find(hub(window), "Passwdsetting");
-                     type(page, "lineEdit_passwd", QStringLiteral("a b"));
-                     click(page, "pushButton_save_new");
-                     type(page, "lineEdit_oldpasswd", QStringLiteral("unknown"));
-                     click(page, "pushButto_delete");
-                     return window.grab();
-                 }});
-#else
-    list.append({"passwd", [](MainWindow&) {
-                     Passwdsetting page(nullptr);
-                     page.show();
-                     settle();
-                     return page.grab();
-                 }});
-#endif
+    // The reduced build has no password page in its settings area; the page
+    // is shown on its own.
+    if constexpr (!liteBuild) {
+        list.append({"passwd-refused", [](MainWindow& window) {
+                         click(hub(window), "pushButton_passwdsetting");
+                         QWidget* page = find(hub(window), "Passwdsetting");
+                         type(page, "lineEdit_passwd", QStringLiteral("a b"));
+                         click(page, "pushButton_save_new");
+                         type(page, "lineEdit_oldpasswd", QStringLiteral("unknown"));
+                         click(page, "pushButto_delete");
+                         return window.grab();
+                     }});
+    } else {
+        list.append({"passwd", [](MainWindow&) {
+                         Passwdsetting page(nullptr);
+                         page.show();
+                         settle();
+                         return page.grab();
+                     }});
+    }
     list.append({"netcheck", [](MainWindow& window) {
                      click(hub(window), "pushButton_netcheck");
-#ifndef LAUNCHER_LITE
-                     type(find(hub(window), "Checknet"), "lineEdit_ip",
-                          QStringLiteral("127.0.0.1"));
-#endif
+                     // The reduced build checks its fixed server; the full one asks for an address.
+                     if constexpr (!liteBuild)
+                         type(find(hub(window), "Checknet"), "lineEdit_ip",
+                              QStringLiteral("127.0.0.1"));
                      click(hub(window), "pushButton_check");
                      settle(2500);
                      return window.grab();
@@ -220,18 +308,12 @@ QList<Shot> shots()
                      return messageBox(QMessageBox::Question, QStringLiteral("Question"), 94,
                                        QMessageBox::Yes | QMessageBox::No);
                  }});
-    list.append({"box-invalidgateway", [](MainWindow&) {
-                     return messageBox(QMessageBox::Information, QStringLiteral(" "), 71,
-                                       QMessageBox::Yes);
-                 }});
-    for (const auto& [name, id] : {std::pair{"box-savenetwork", 48}, std::pair{"box-display", 47},
-                                   std::pair{"box-sound", 49}, std::pair{"box-recovery", 51}}) {
-        const int textId = id;
-        list.append({name, [textId](MainWindow&) {
-                         return messageBox(QMessageBox::Information, QStringLiteral(" "), textId,
-                                           textId == 47 ? QMessageBox::Yes : QMessageBox::Yes | QMessageBox::No);
-                     }});
-    }
+    addBoxes(list,
+             {{"box-invalidgateway", 71, QMessageBox::Yes},
+              {"box-savenetwork", 48, QMessageBox::Yes | QMessageBox::No},
+              {"box-display", 47, QMessageBox::Yes},
+              {"box-sound", 49, QMessageBox::Yes | QMessageBox::No},
+              {"box-recovery", 51, QMessageBox::Yes | QMessageBox::No}});
     return list;
 }
 
@@ -239,29 +321,33 @@ QList<Shot> shots()
 
 int main(int argc, char* argv[])
 {
-    if (!Sandbox::inside() || argc != 2) {
-        std::fprintf(stderr, "usage: rendersettings OUTPUT_PREFIX (inside the test sandbox)\n");
+    const bool settings = argc == 3 && std::strcmp(argv[1], "settings") == 0;
+    if (!Sandbox::inside() || argc != 3 || (!settings && std::strcmp(argv[1], "pages") != 0)) {
+        std::fprintf(stderr,
+                     "usage: renderpages pages|settings OUTPUT_PREFIX (inside the test sandbox)\n");
         return 2;
     }
     QApplication app(argc, argv);
-#ifdef LAUNCHER_LITE
     // The sandbox does not cover "/", where the terminal keeps this log.
-    jyndebugonarm::setFileName(QStringLiteral("/tmp/jyndebugfromqt.txt"));
-#endif
+    if constexpr (liteBuild)
+        jyndebugonarm::setFileName(QStringLiteral("/tmp/jyndebugfromqt.txt"));
     installLauncherFont();
     MainWindow window;
     window.show();
-    settle(300);
-    const QString prefix = QString::fromLocal8Bit(argv[1]) + QStringLiteral("-settings-");
+    // The connection page waits for one tick of the network indicator.
+    settle(settings ? 300 : 1200);
+    const QString prefix = QString::fromLocal8Bit(argv[2])
+        + (settings ? QStringLiteral("-settings-") : QStringLiteral("-"));
     int failures = 0;
-    for (const Shot& shot : shots()) {
+    for (const Shot& shot : settings ? settingsShots() : pageShots()) {
         const QString path = prefix + QLatin1String(shot.name) + QStringLiteral(".png");
         if (!shot.take(window).save(path)) {
-            std::fprintf(stderr, "rendersettings: cannot write %s\n", qPrintable(path));
+            std::fprintf(stderr, "renderpages: cannot write %s\n", qPrintable(path));
             ++failures;
         }
     }
-    // The next renderer starts with the radio as the tree was seeded.
-    runScript("connectwifi_fail.sh");
+    // The next run starts with the radio as the tree was seeded.
+    if (settings)
+        runScript("connectwifi_fail.sh");
     return failures == 0 ? 0 : 1;
 }
