@@ -91,10 +91,14 @@ Mainstackwidget::Mainstackwidget(QWidget* parent)
     m_addressTimer = new QTimer(this);
     connect(m_addressTimer, &QTimer::timeout, this, &Mainstackwidget::update_ipaddr_fun);
     m_addressTimer->start(1000);
-    if constexpr (liteBuild)
-        QTimer::singleShot(3000, this, &Mainstackwidget::autologin_fun);
-    else
+    if constexpr (liteBuild) {
+        auto* autologin = new QTimer(this);
+        autologin->setSingleShot(true);
+        connect(autologin, &QTimer::timeout, this, &Mainstackwidget::autologin_fun);
+        autologin->start(3000);
+    } else {
         ui->frame_cover->hide();
+    }
 }
 
 Mainstackwidget::~Mainstackwidget()
