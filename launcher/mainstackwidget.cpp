@@ -3,6 +3,7 @@
 
 #include "devicepaths.h"
 #include "interfaceaddresses.h"
+#include "launcherbuild.h"
 #include "launchermessagebox.h"
 #include "linefile.h"
 #include "litewidgets.h"
@@ -189,7 +190,7 @@ void Mainstackwidget::update_usrinfodata()
         return;
     }
     bool opened = false;
-    QStringList lines = ServerProfile::read(name, &opened);
+    QStringList lines = ServerProfile::read(name, ServerProfile::lineCount(liteBuild), &opened);
     if (!opened)
         lines[ServerProfile::Address] = name;
     ui->lineEdit_ipaddr->setText(lines[ServerProfile::Address]);

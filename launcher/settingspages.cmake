@@ -1,4 +1,5 @@
-# The settings area's pages and the plain classes behind them. Included by
+# The settings area's pages and the classes behind them; the file formats
+# they use are in the device library. Included by
 # launcher/CMakeLists.txt and compiled into both launcher builds;
 # LAUNCHER_LITE_ONLY_SOURCES only into launcher-lite.
 set(_settings_dir ${CMAKE_CURRENT_LIST_DIR})
@@ -9,10 +10,7 @@ foreach(_name
     list(APPEND LAUNCHER_SETTINGS_SOURCES
         ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp ${_settings_dir}/${_name}.ui)
 endforeach()
-foreach(_name
-        addressvalidator addressingfile addressingfields networkselection wifiscanlisting
-        wifistatus hotspotinfo supplicantconfig displayconfig peripheralconfig passwordrules
-        scriptsequence)
+foreach(_name addressingfields scriptsequence)
     list(APPEND LAUNCHER_SETTINGS_SOURCES ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp)
 endforeach()
 set(LAUNCHER_LITE_ONLY_SOURCES)

@@ -8,6 +8,7 @@
 #include "networkselection.h"
 #include "networksetting.h"
 #include "passwdsetting.h"
+#include "requiredfile.h"
 #include "scriptrunner.h"
 #include "selectnetdialog.h"
 #include "soundsetting.h"
@@ -15,9 +16,6 @@
 #include "terminalattribution.h"
 #include "wifinetworksetting.h"
 
-#include <QDebug>
-
-#include <cstdlib>
 
 Systemsetting::Systemsetting(QWidget* parent)
     : QWidget(parent)
@@ -159,19 +157,20 @@ void Systemsetting::networksettingdlg_fun(int type)
 
 #else
 
-QString Systemsetting::readNetworkType()
+bool Systemsetting::readNetworkType(QString* type)
 {
-    QString type;
-    if (!NetworkSelection::read(&type)) {
-        qDebug("%s", qPrintable(NetworkSelection::path() + QStringLiteral(" open fail!")));
-        std::exit(1);
-    }
-    return type;
+    if (NetworkSelection::read(type))
+        return true;
+    RequiredFile::missing(NetworkSelection::path() + QStringLiteral(" open fail!"), 1);
+    return false;
 }
 
 void Systemsetting::networkselectdlg_fun()
 {
-    m_selectnet->updateradiobutton(readNetworkType());
+    QString type;
+    if (!readNetworkType(&type))
+        return;
+    m_selectnet->updateradiobutton(type);
     ui->stackedWidget->setCurrentWidget(m_selectnet);
 }
 
@@ -195,7 +194,9 @@ bool Systemsetting::switchNetworkType(const QString& type)
 
 void Systemsetting::networksettingdlg_fun(int type)
 {
-    const QString recorded = readNetworkType();
+    QString recorded;
+    if (!readNetworkType(&recorded))
+        return;
     if (type == 1) {
         if (!recorded.isEmpty() && recorded != QLatin1String("wired")) {
             if (!switchNetworkType(QStringLiteral("wired")))

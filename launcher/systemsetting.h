@@ -50,8 +50,9 @@ public slots:
 private:
 #ifndef LAUNCHER_LITE
     // The recorded network type; ends the launcher when the file cannot be
-    // opened, as nothing sensible can follow.
-    QString readNetworkType();
+    // opened, as nothing sensible can follow (false when a test's ending
+    // returned instead).
+    bool readNetworkType(QString* type);
     bool switchNetworkType(const QString& type);
 #endif
 

@@ -2,6 +2,7 @@
 #include "ui_usrmanger.h"
 
 #include "addressvalidator.h"
+#include "launcherbuild.h"
 #include "launchermessagebox.h"
 #include "litewidgets.h"
 #include "serverprofile.h"
@@ -86,7 +87,7 @@ void Usrmanger::tablewdiget_init()
 
 void Usrmanger::updatelistwidget(const QString& name)
 {
-    const QStringList lines = ServerProfile::read(name);
+    const QStringList lines = ServerProfile::read(name, ServerProfile::lineCount(liteBuild));
     ui->lineEdit_ip->setText(lines[ServerProfile::Address]);
     ui->lineEdit_usrname->setText(lines[ServerProfile::Usrname]);
     ui->lineEdit_port->setText(lines[ServerProfile::Port]);

@@ -11,11 +11,9 @@ class ServerProfile
 public:
     enum Line { Address, Usrname, Passwd, Port, Domain, Remember, Autoconnect, RdpVersion, Countdown };
 
-#ifdef LAUNCHER_LITE
-    static constexpr int lineCount = 7;
-#else
-    static constexpr int lineCount = 9;
-#endif
+    // The lines a profile holds for the launcher: all of them, or up to
+    // Autoconnect for the reduced one.
+    static constexpr int lineCount(bool reduced) { return reduced ? Autoconnect + 1 : Countdown + 1; }
 
     // Profile names (server addresses) in directory order: by name, case-insensitive.
     static QStringList names();
@@ -26,9 +24,9 @@ public:
 
     static QString filePath(const QString& address);
 
-    // The profile's lines; missing lines read as empty. opened tells whether
-    // the file could be read.
-    static QStringList read(const QString& address, bool* opened = nullptr);
+    // The profile's first lineCount lines; missing lines read as empty.
+    // opened tells whether the file could be read.
+    static QStringList read(const QString& address, int lineCount, bool* opened = nullptr);
 
     // Replaces the profile named by its first line with the lines.
     static bool write(const QStringList& lines);

@@ -30,7 +30,7 @@ QString ServerProfile::filePath(const QString& address)
     return QStringLiteral(USRINFODIR) + address + suffix;
 }
 
-QStringList ServerProfile::read(const QString& address, bool* opened)
+QStringList ServerProfile::read(const QString& address, int lineCount, bool* opened)
 {
     if (!isValidName(address)) {
         if (opened)
