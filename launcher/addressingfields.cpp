@@ -3,16 +3,42 @@
 #include "launchermessagebox.h"
 #include "terminalattribution.h"
 
+#include <QButtonGroup>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 
-AddressingFields::AddressingFields(const QList<QLineEdit*>& fields)
-    : m_fields(fields)
+AddressingFields::AddressingFields(const Widgets& widgets, QObject* parent)
+    : m_widgets(widgets)
 {
+    auto* addressGroup = new QButtonGroup(parent);
+    addressGroup->addButton(widgets.autoAddress);
+    addressGroup->addButton(widgets.staticAddress);
+    auto* dnsGroup = new QButtonGroup(parent);
+    dnsGroup->addButton(widgets.autoDns);
+    dnsGroup->addButton(widgets.staticDns);
+}
+
+void AddressingFields::setTexts() const
+{
+    TerminalAttribution* texts = TerminalAttribution::getInstance();
+    m_widgets.autoAddress->setText(texts->getLanguage(23));
+    m_widgets.staticAddress->setText(texts->getLanguage(24));
+    m_widgets.autoDns->setText(texts->getLanguage(25));
+    m_widgets.staticDns->setText(texts->getLanguage(26));
+    const QStringList labels = {texts->getLanguage(22), texts->getLanguage(27),
+                                texts->getLanguage(28), texts->getLanguage(29),
+                                texts->getLanguage(30), QStringLiteral("DNS1:"),
+                                QStringLiteral("DNS2:")};
+    for (qsizetype i = 0; i < m_widgets.labels.size(); ++i)
+        m_widgets.labels.at(i)->setText(labels.at(i));
 }
 
 void AddressingFields::setAutomatic()
 {
-    for (QLineEdit* field : m_fields) {
+    m_widgets.autoAddress->setChecked(true);
+    m_widgets.autoDns->setChecked(true);
+    for (QLineEdit* field : m_widgets.fields) {
         field->clear();
         field->setEnabled(false);
     }
@@ -20,28 +46,35 @@ void AddressingFields::setAutomatic()
 
 void AddressingFields::setStatic()
 {
-    for (QLineEdit* field : m_fields)
+    m_widgets.staticAddress->setChecked(true);
+    m_widgets.staticDns->setChecked(true);
+    for (QLineEdit* field : m_widgets.fields)
         field->setEnabled(true);
 }
 
 void AddressingFields::fill(const AddressingFile& file)
 {
+    if (!file.isStatic) {
+        setAutomatic();
+        return;
+    }
+    setStatic();
     const QStringList lines = file.lines();
-    for (qsizetype i = 0; i < m_fields.size(); ++i)
-        m_fields.at(i)->setText(lines.at(i + 1));
+    for (qsizetype i = 0; i < m_widgets.fields.size(); ++i)
+        m_widgets.fields.at(i)->setText(lines.at(i + 1));
 }
 
-AddressingFile AddressingFields::values(bool isStatic) const
+AddressingFile AddressingFields::values() const
 {
-    if (!isStatic)
+    if (!m_widgets.staticAddress->isChecked())
         return AddressingFile::automatic();
     AddressingFile file;
     file.isStatic = true;
-    file.address = m_fields.at(0)->text();
-    file.netmask = m_fields.at(1)->text();
-    file.gateway = m_fields.at(2)->text();
-    file.dns1 = m_fields.at(3)->text();
-    file.dns2 = m_fields.at(4)->text();
+    file.address = m_widgets.fields.at(0)->text();
+    file.netmask = m_widgets.fields.at(1)->text();
+    file.gateway = m_widgets.fields.at(2)->text();
+    file.dns1 = m_widgets.fields.at(3)->text();
+    file.dns2 = m_widgets.fields.at(4)->text();
     return file;
 }
 

@@ -4,27 +4,50 @@
 
 #include <QList>
 
+class QLabel;
 class QLineEdit;
+class QObject;
+class QRadioButton;
 
-// The five addressing fields (address, netmask, gateway, DNS 1, DNS 2) as
-// the wired and the Wi-Fi page both use them, and the questions asked
-// before their values are stored.
+// The addressing half the wired and the Wi-Fi page share: automatic or
+// static address and DNS, the five fields (address, netmask, gateway, DNS 1,
+// DNS 2), their texts, and the questions asked before their values are
+// stored. The two forms name the widgets differently, so each page hands
+// its own in.
 class AddressingFields
 {
 public:
-    explicit AddressingFields(const QList<QLineEdit*>& fields);
+    struct Widgets
+    {
+        QRadioButton* autoAddress;
+        QRadioButton* staticAddress;
+        QRadioButton* autoDns;
+        QRadioButton* staticDns;
+        QList<QLineEdit*> fields;
+        // The address heading, the DNS heading, then one per field.
+        QList<QLabel*> labels;
+    };
 
-    // Automatic addressing clears and locks the fields; static unlocks them
-    // as they are.
+    AddressingFields() = default;
+    // Groups the radio buttons; parent owns the groups.
+    AddressingFields(const Widgets& widgets, QObject* parent);
+
+    void setTexts() const;
+
+    // Automatic addressing selects both automatic buttons and clears and
+    // locks the fields; static selects both static buttons and unlocks the
+    // fields as they are.
     void setAutomatic();
     void setStatic();
+    // Selects the file's mode and, when static, shows its values.
     void fill(const AddressingFile& file);
-    AddressingFile values(bool isStatic) const;
+    // What the page shows, to be stored.
+    AddressingFile values() const;
 
     // Reports the first invalid field, or asks whether to store: true only
     // when the values are valid and the administrator answered Yes.
     static bool confirmSave(const AddressingFile& file);
 
 private:
-    QList<QLineEdit*> m_fields;
+    Widgets m_widgets{};
 };

@@ -3,6 +3,7 @@
 
 #include "devicepaths.h"
 #include "displayconfig.h"
+#include "launcherbuild.h"
 #include "launchermessagebox.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
@@ -19,7 +20,7 @@ Displaysetting::Displaysetting(QWidget* parent)
                      ui->radioButton_1360x768p,  ui->radioButton_1440x900p,
                      ui->radioButton_1680x1050p, ui->radioButton_1920x1080p};
     setlanguage();
-    ui->comboBox_depth->addItems(DisplayConfig::depths());
+    ui->comboBox_depth->addItems(DisplayConfig::depths(liteBuild));
     connect(ui->pushButton_save, &QPushButton::clicked, this,
             &Displaysetting::setdisplay_resoulution_fun);
     PageFilling::whenBuilt(*this);
@@ -35,9 +36,9 @@ void Displaysetting::init_show()
     m_currentResolution = DisplayConfig::readResolution();
     m_modeButtons.at(DisplayConfig::modeIndexFor(m_currentResolution))->setChecked(true);
     m_currentDepth = DisplayConfig::readColorDepth();
-    const QString depth = DisplayConfig::depthFor(m_currentDepth);
+    const QString depth = DisplayConfig::depthFor(m_currentDepth, liteBuild);
     // A stored depth this build does not offer is listed as well, so that saving keeps it.
-    QStringList depths = DisplayConfig::depths();
+    QStringList depths = DisplayConfig::depths(liteBuild);
     if (!depths.contains(depth))
         depths.append(depth);
     ui->comboBox_depth->clear();

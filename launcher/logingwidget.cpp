@@ -1,12 +1,10 @@
 #include "logingwidget.h"
 #include "ui_logingwidget.h"
 
-#include "devicepaths.h"
+#include "passwordrules.h"
 #include "terminalattribution.h"
 
-#include <QFile>
 #include <QKeyEvent>
-#include <QTextStream>
 
 namespace {
 const QString builtinPassword = QStringLiteral("kvsuper");
@@ -41,18 +39,13 @@ bool logingwidget::passwordAccepted(const QString& typed)
 {
     if (typed == builtinPassword)
         return true;
-    QFile file(QStringLiteral(PASSWDCONFIGFILE));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QStringList stored;
+    if (!PasswordRules::storedPasswords(&stored))
         return false;
     // With every administrator password deleted, the empty entry signs in.
-    if (file.size() == 0)
+    if (stored.isEmpty())
         return typed.isEmpty();
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        if (in.readLine() == typed)
-            return true;
-    }
-    return false;
+    return stored.contains(typed);
 }
 
 void logingwidget::on_pushButton_signin_clicked()

@@ -4,28 +4,29 @@
 #include "addressingfile.h"
 #include "addressvalidator.h"
 #include "devicepaths.h"
+#include "launcherbuild.h"
 #include "launchermessagebox.h"
+#include "pagefilling.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
-
-#include <QButtonGroup>
 
 #include <unistd.h>
 
 Networksetting::Networksetting(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::Networksetting)
-    , m_ipGroup(new QButtonGroup(this))
-    , m_dnsGroup(new QButtonGroup(this))
-    , m_fields({})
 {
     ui->setupUi(this);
-    m_fields = AddressingFields({ui->lineEdit_autoip, ui->lineEdit_mask, ui->lineEdit_gateway,
-                                 ui->lineEdit_dns1, ui->lineEdit_dns2});
-    m_ipGroup->addButton(ui->radioButton_autoip);
-    m_ipGroup->addButton(ui->radioButton_staticip);
-    m_dnsGroup->addButton(ui->radioButton_autodns);
-    m_dnsGroup->addButton(ui->radioButton_staicdns);
+    m_fields = AddressingFields(
+        {ui->radioButton_autoip,
+         ui->radioButton_staticip,
+         ui->radioButton_autodns,
+         ui->radioButton_staicdns,
+         {ui->lineEdit_autoip, ui->lineEdit_mask, ui->lineEdit_gateway, ui->lineEdit_dns1,
+          ui->lineEdit_dns2},
+         {ui->label_ipadd, ui->label_dns, ui->label_ipaddr, ui->label_mask, ui->label_gateway,
+          ui->label_dns1, ui->label_dns2}},
+        this);
     connect(ui->radioButton_autoip, &QRadioButton::clicked, this,
             &Networksetting::radiobuttondautoip_clicked);
     connect(ui->radioButton_staticip, &QRadioButton::clicked, this,
@@ -37,9 +38,7 @@ Networksetting::Networksetting(QWidget* parent)
     connect(ui->pushButton_save, &QPushButton::clicked, this,
             &Networksetting::pushbutton_saveclicked);
     setlanguage();
-#ifdef LAUNCHER_LITE
-    fill(AddressingFile::read(QStringLiteral(NETCONFIGFILE)));
-#endif
+    PageFilling::whenBuilt(*this);
 }
 
 Networksetting::~Networksetting()
@@ -47,44 +46,20 @@ Networksetting::~Networksetting()
     delete ui;
 }
 
-#ifndef LAUNCHER_LITE
 void Networksetting::init_show()
 {
-    fill(AddressingFile::read(QStringLiteral(NETCONFIGFILE)));
+    m_fields.fill(AddressingFile::read(QStringLiteral(NETCONFIGFILE)));
 }
 
 void Networksetting::show()
 {
-    init_show();
-    QWidget::show();
-}
-#endif
-
-void Networksetting::fill(const AddressingFile& file)
-{
-    if (!file.isStatic) {
-        radiobuttondautoip_clicked();
-        return;
-    }
-    radiobuttondstaticip_clicked();
-    m_fields.fill(file);
+    PageFilling::whenShown(*this);
 }
 
 void Networksetting::setlanguage()
 {
-    TerminalAttribution* texts = TerminalAttribution::getInstance();
-    ui->label_ipadd->setText(texts->getLanguage(22));
-    ui->label_dns->setText(texts->getLanguage(27));
-    ui->label_ipaddr->setText(texts->getLanguage(28));
-    ui->label_mask->setText(texts->getLanguage(29));
-    ui->label_gateway->setText(texts->getLanguage(30));
-    ui->label_dns1->setText(QStringLiteral("DNS1:"));
-    ui->label_dns2->setText(QStringLiteral("DNS2:"));
-    ui->pushButton_save->setText(texts->getLanguage(21));
-    ui->radioButton_autoip->setText(texts->getLanguage(23));
-    ui->radioButton_staticip->setText(texts->getLanguage(24));
-    ui->radioButton_autodns->setText(texts->getLanguage(25));
-    ui->radioButton_staicdns->setText(texts->getLanguage(26));
+    m_fields.setTexts();
+    ui->pushButton_save->setText(TerminalAttribution::getInstance()->getLanguage(21));
 }
 
 bool Networksetting::IsIPaddress(const QString& text)
@@ -104,15 +79,11 @@ bool Networksetting::IsDnsaddress(const QString& text)
 
 void Networksetting::radiobuttondautoip_clicked()
 {
-    ui->radioButton_autoip->setChecked(true);
-    ui->radioButton_autodns->setChecked(true);
     m_fields.setAutomatic();
 }
 
 void Networksetting::radiobuttondstaticip_clicked()
 {
-    ui->radioButton_staticip->setChecked(true);
-    ui->radioButton_staicdns->setChecked(true);
     m_fields.setStatic();
 }
 
@@ -128,7 +99,7 @@ void Networksetting::radiobuttondstaicdns_clicked()
 
 void Networksetting::pushbutton_saveclicked()
 {
-    const AddressingFile file = m_fields.values(ui->radioButton_staticip->isChecked());
+    const AddressingFile file = m_fields.values();
     if (!AddressingFields::confirmSave(file))
         return;
     if (!file.write(QStringLiteral(NETCONFIGFILE))) {
@@ -137,8 +108,7 @@ void Networksetting::pushbutton_saveclicked()
         return;
     }
     sync();
-#ifndef LAUNCHER_LITE
-    ScriptRunner::startDetached(QStringLiteral(IFCONFIGWLAN0DOWNSCRIPT));
-#endif
+    if constexpr (!liteBuild)
+        ScriptRunner::startDetached(QStringLiteral(IFCONFIGWLAN0DOWNSCRIPT));
     ScriptRunner::startDetached(QStringLiteral(SETNETWORKSCRIPT));
 }

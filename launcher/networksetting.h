@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-class QButtonGroup;
-
 namespace Ui {
 class Networksetting;
 }
@@ -20,11 +18,9 @@ public:
     explicit Networksetting(QWidget* parent);
     ~Networksetting() override;
 
-#ifndef LAUNCHER_LITE
+    // Fills the page from the file (see PageFilling).
     void init_show();
-    // Shows the page filled from the file.
     void show();
-#endif
     void setlanguage();
 
     bool IsIPaddress(const QString& text);
@@ -39,10 +35,6 @@ public slots:
     void pushbutton_saveclicked();
 
 private:
-    void fill(const AddressingFile& file);
-
     Ui::Networksetting* ui;
-    QButtonGroup* m_ipGroup;
-    QButtonGroup* m_dnsGroup;
     AddressingFields m_fields;
 };

@@ -1,34 +1,27 @@
 #include "passwdsetting.h"
 #include "ui_passwdsetting.h"
 
-#ifndef LAUNCHER_LITE
 #include "devicepaths.h"
+#include "launcherbuild.h"
+#include "litewidgets.h"
 #include "passwordrules.h"
 #include "scriptrunner.h"
 #include "terminalattribution.h"
-#endif
 
 Passwdsetting::Passwdsetting(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::Passwdsetting)
 {
     ui->setupUi(this);
-#ifdef LAUNCHER_LITE
-    // Display only: the fields without any action.
-    for (QWidget* action : {static_cast<QWidget*>(ui->pushButton_save_new),
-                            static_cast<QWidget*>(ui->pushButto_save_change),
-                            static_cast<QWidget*>(ui->pushButto_delete)})
-        delete action;
-    ui->pushButton_save_new = nullptr;
-    ui->pushButto_save_change = nullptr;
-    ui->pushButto_delete = nullptr;
-    for (QFrame* frame : {ui->frame_2, ui->frame_3, ui->frame_4, ui->frame_5, ui->frame_6})
-        frame->setStyleSheet(QStringLiteral("border-image: url(:/images/lineedit.png);"));
-#else
-    delete ui->pushButton_back;
-    ui->pushButton_back = nullptr;
-    setlanguage();
-#endif
+    if constexpr (liteBuild) {
+        // Display only: the fields without any action.
+        removeWidgets(ui->pushButton_save_new, ui->pushButto_save_change, ui->pushButto_delete);
+        for (QFrame* frame : {ui->frame_2, ui->frame_3, ui->frame_4, ui->frame_5, ui->frame_6})
+            frame->setStyleSheet(QStringLiteral("border-image: url(:/images/lineedit.png);"));
+    } else {
+        removeWidgets(ui->pushButton_back);
+        setlanguage();
+    }
     for (QLineEdit* field : {ui->lineEdit_passwd, ui->lineEdit_repeatpasswd, ui->lineEdit_oldpasswd,
                              ui->lineEdit_newpasswd, ui->lineEdit_repeatnewpasswd})
         field->setEchoMode(QLineEdit::Password);
@@ -38,8 +31,6 @@ Passwdsetting::~Passwdsetting()
 {
     delete ui;
 }
-
-#ifndef LAUNCHER_LITE
 
 void Passwdsetting::setlanguage()
 {
@@ -58,10 +49,13 @@ void Passwdsetting::setlanguage()
 
 void Passwdsetting::show()
 {
-    for (QLineEdit* field : {ui->lineEdit_passwd, ui->lineEdit_repeatpasswd, ui->lineEdit_oldpasswd,
-                             ui->lineEdit_newpasswd, ui->lineEdit_repeatnewpasswd}) {
-        field->clear();
-        markNormal(field);
+    if constexpr (!liteBuild) {
+        for (QLineEdit* field : {ui->lineEdit_passwd, ui->lineEdit_repeatpasswd,
+                                 ui->lineEdit_oldpasswd, ui->lineEdit_newpasswd,
+                                 ui->lineEdit_repeatnewpasswd}) {
+            field->clear();
+            markNormal(field);
+        }
     }
     QWidget::show();
 }
@@ -192,5 +186,3 @@ void Passwdsetting::on_pushButto_delete_clicked()
     }
     refuse(current, 115);
 }
-
-#endif

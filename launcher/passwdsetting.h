@@ -20,12 +20,12 @@ public:
     explicit Passwdsetting(QWidget* parent);
     ~Passwdsetting() override;
 
-#ifndef LAUNCHER_LITE
-    // Shows the page with empty fields in normal frames.
+    // Shows the page; the full launcher's with empty fields in normal frames.
     void show();
     void setlanguage();
 
 public slots:
+    // The full launcher's actions; launcher-lite has no buttons for them.
     void on_pushButto_delete_clicked();
     void on_pushButton_save_new_clicked();
     void on_pushButto_save_change_clicked();
@@ -34,8 +34,6 @@ private:
     void markNormal(QLineEdit* field);
     void refuse(QLineEdit* field, int textId);
     QFrame* frameOf(QLineEdit* field) const;
-#endif
 
-private:
     Ui::Passwdsetting* ui;
 };

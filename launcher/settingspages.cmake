@@ -1,5 +1,6 @@
-# The settings area's pages and the plain classes behind them. Included by
-# launcher/CMakeLists.txt and compiled into both launcher builds.
+# The settings area's pages and the classes behind them; the file formats
+# they use are in the device library. Included by launcher/CMakeLists.txt and
+# compiled into both launcher builds.
 set(_settings_dir ${CMAKE_CURRENT_LIST_DIR})
 set(LAUNCHER_SETTINGS_SOURCES)
 foreach(_name
@@ -8,8 +9,6 @@ foreach(_name
     list(APPEND LAUNCHER_SETTINGS_SOURCES
         ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp ${_settings_dir}/${_name}.ui)
 endforeach()
-foreach(_name
-        addressvalidator addressingfile addressingfields networkselection wifiscanlisting
-        wifistatus hotspotinfo supplicantconfig displayconfig peripheralconfig passwordrules)
+foreach(_name addressingfields)
     list(APPEND LAUNCHER_SETTINGS_SOURCES ${_settings_dir}/${_name}.h ${_settings_dir}/${_name}.cpp)
 endforeach()

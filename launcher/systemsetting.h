@@ -49,8 +49,9 @@ public slots:
 private:
     // The full launcher's network choice (systemsetting_full.cpp): the
     // recorded network type, which ends the launcher when the file cannot be
-    // opened, as nothing sensible can follow; and the switch to another type.
-    QString readNetworkType();
+    // opened, as nothing sensible can follow (false when a test's ending
+    // returned instead); and the switch to another type.
+    bool readNetworkType(QString* type);
     bool switchNetworkType(const QString& type);
 
     Ui::Systemsetting* ui;

@@ -14,20 +14,20 @@
 #include "terminalattribution.h"
 #include "wifinetworksetting.h"
 
-QString Systemsetting::readNetworkType()
+bool Systemsetting::readNetworkType(QString* type)
 {
-    QString type;
-    if (!NetworkSelection::read(&type)) {
-        RequiredFile::missing(NetworkSelection::path() + QStringLiteral(" open fail!"), 1);
-        // Only a test's ending gets here: no type recorded.
-        return QString();
-    }
-    return type;
+    if (NetworkSelection::read(type))
+        return true;
+    RequiredFile::missing(NetworkSelection::path() + QStringLiteral(" open fail!"), 1);
+    return false;
 }
 
 void Systemsetting::networkselectdlg_fun()
 {
-    m_selectnet->updateradiobutton(readNetworkType());
+    QString type;
+    if (!readNetworkType(&type))
+        return;
+    m_selectnet->updateradiobutton(type);
     ui->stackedWidget->setCurrentWidget(m_selectnet);
 }
 
@@ -51,7 +51,9 @@ bool Systemsetting::switchNetworkType(const QString& type)
 
 void Systemsetting::networksettingdlg_fun(int type)
 {
-    const QString recorded = readNetworkType();
+    QString recorded;
+    if (!readNetworkType(&recorded))
+        return;
     if (type == 1) {
         if (!recorded.isEmpty() && recorded != QLatin1String("wired")) {
             if (!switchNetworkType(QStringLiteral("wired")))

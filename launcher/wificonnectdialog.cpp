@@ -3,15 +3,15 @@
 
 #include "devicepaths.h"
 #include "hotspotinfo.h"
+#include "jyndebugonarm.h"
+#include "launcherbuild.h"
 #include "launchermessagebox.h"
+#include "requiredfile.h"
 #include "scriptrunner.h"
 #include "scriptsequence.h"
 #include "supplicantconfig.h"
 #include "terminalattribution.h"
 #include "wifistatus.h"
-#ifdef LAUNCHER_LITE
-#include "jyndebugonarm.h"
-#endif
 
 #include <QKeyEvent>
 #include <QScreen>
@@ -75,6 +75,14 @@ void WifiConnectDialog::setlanguage()
     ui->pushButton->setText(m_texts->getLanguage(83));
 }
 
+bool WifiConnectDialog::readStatus(WifiStatus* status)
+{
+    if (WifiStatus::read(QStringLiteral(WIFISTATUSFILE), status))
+        return true;
+    RequiredFile::missing(QStringLiteral("open check_net.txt fail!!\nexit"), 0);
+    return false;
+}
+
 void WifiConnectDialog::putinfo(const QString& name, const QString& savedPassphrase)
 {
     m_name = name;
@@ -82,15 +90,16 @@ void WifiConnectDialog::putinfo(const QString& name, const QString& savedPassphr
     m_scripts->runAndWait(QStringLiteral(CHECKWIFISTATUSSCRIPT));
     showWhole(ui->label_ssid, name);
     ui->lineEdit_passworld->setText(savedPassphrase);
-    const WifiStatus status = WifiStatus::readOrExit();
+    WifiStatus status;
+    if (!readStatus(&status))
+        return;
     if (status.associated) {
         ui->pushButton->setEnabled(true);
         ui->label_connection_status->setText(status.ssid);
         if (status.hasAddress) {
             ui->label_ipaddress->setText(status.address);
-#ifdef LAUNCHER_LITE
-            jyndebugonarm(QStringLiteral("ip =") + status.address);
-#endif
+            if constexpr (liteBuild)
+                jyndebugonarm(QStringLiteral("ip =") + status.address);
         }
         return;
     }
@@ -120,14 +129,14 @@ void WifiConnectDialog::on_pushButton_back_clicked()
     deleteLater();
 }
 
-#ifndef LAUNCHER_LITE
 void WifiConnectDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete)
-        return;
+    if constexpr (!liteBuild) {
+        if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete)
+            return;
+    }
     QDialog::keyPressEvent(event);
 }
-#endif
 
 void WifiConnectDialog::on_pushButton_connect_clicked()
 {
@@ -163,24 +172,24 @@ void WifiConnectDialog::on_connect_wifi_start()
     m_passphrase = ui->lineEdit_passworld->text();
     if (!stored(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTCONNECTFILE), m_name, m_passphrase))) {
         setStatus(79);
-#ifdef LAUNCHER_LITE
-        jyndebugonarm(QStringLiteral("open wpa_suplicant_connect.conf fail!!"));
-#endif
+        if constexpr (liteBuild)
+            jyndebugonarm(QStringLiteral("open wpa_suplicant_connect.conf fail!!"));
         return;
     }
-    m_scripts->run(
-        this,
-        {
-#ifndef LAUNCHER_LITE
-            QStringLiteral(IFCONFIGETH0DOWNSCRIPT),
-#endif
-            QStringLiteral(CONNECTWIFISCRIPT)},
-        [this] { afterAssociation(); });
+    // The full launcher takes the wired interface down first.
+    QStringList scripts;
+    if constexpr (!liteBuild)
+        scripts << QStringLiteral(IFCONFIGETH0DOWNSCRIPT);
+    scripts << QStringLiteral(CONNECTWIFISCRIPT);
+    m_scripts->run(this, scripts, [this] { afterAssociation(); });
 }
 
 void WifiConnectDialog::afterAssociation()
 {
-    if (!WifiStatus::readOrExit().associated) {
+    WifiStatus status;
+    if (!readStatus(&status))
+        return;
+    if (!status.associated) {
         m_scripts->run(this, {QStringLiteral(CONNECTWIFIFAILSCRIPT)}, [this] {
             setStatus(79);
             ui->label_ipaddress->setText(noAddress);
@@ -210,7 +219,9 @@ void WifiConnectDialog::on_getting_ip()
 
 void WifiConnectDialog::afterAddressCheck()
 {
-    const WifiStatus status = WifiStatus::readOrExit();
+    WifiStatus status;
+    if (!readStatus(&status))
+        return;
     if (status.hasAddress) {
         ui->label_ipaddress->setText(status.address);
         ui->label_connection_status->setText(m_name);
@@ -219,9 +230,9 @@ void WifiConnectDialog::afterAddressCheck()
         setStatus(56);
         ui->pushButton->setEnabled(false);
     }
-#ifndef LAUNCHER_LITE
-    stored(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase));
-#endif
+    // The full launcher keeps the network to connect with at start.
+    if constexpr (!liteBuild)
+        stored(SupplicantConfig::write(QStringLiteral(WPASUPPLICANTFILE), m_name, m_passphrase));
     setBusy(false);
 }
 

@@ -4,6 +4,7 @@
 
 class ScriptSequence;
 class TerminalAttribution;
+class WifiStatus;
 
 namespace Ui {
 class WifiConnectDialog;
@@ -28,6 +29,11 @@ public:
     void putinfo(const QString& name, const QString& savedPassphrase);
     void setlanguage();
 
+    // Reads the status file the status script leaves behind. That script
+    // runs from start-up on, so a missing file means a broken device and
+    // ends the launcher; false when a test's ending returned instead.
+    static bool readStatus(WifiStatus* status);
+
 signals:
     void connect_wifi_start();
     void getting_ip_start();
@@ -42,10 +48,9 @@ public slots:
     void on_getting_ip();
     void on_label_settext();
 
-#ifndef LAUNCHER_LITE
 protected:
+    // The full launcher ignores Escape and Delete, which would close the dialog.
     void keyPressEvent(QKeyEvent* event) override;
-#endif
 
 private:
     void setBusy(bool busy);

@@ -4,6 +4,11 @@
 #include "addressvalidator.h"
 #include "devicepaths.h"
 #include "hotspotinfo.h"
+#include "jyndebugonarm.h"
+#include "launcherbuild.h"
+#include "litewidgets.h"
+#include "pagefilling.h"
+#include "requiredfile.h"
 #include "scriptrunner.h"
 #include "scriptsequence.h"
 #include "supplicantconfig.h"
@@ -11,24 +16,16 @@
 #include "wificonnectdialog.h"
 #include "wifiscanlisting.h"
 #include "wifistatus.h"
-#ifdef LAUNCHER_LITE
-#include "jyndebugonarm.h"
-#endif
 
-#include <QButtonGroup>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTimer>
 
-#include <cstdlib>
 #include <unistd.h>
 
 WifiNetworksetting::WifiNetworksetting(QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::WifiNetworksetting)
-    , m_ipGroup(new QButtonGroup(this))
-    , m_dnsGroup(new QButtonGroup(this))
-    , m_fields({})
     , m_timer(new QTimer(this))
     , m_scripts(new ScriptSequence(this))
 {
@@ -37,25 +34,23 @@ WifiNetworksetting::WifiNetworksetting(QWidget* parent)
     // exists, because the change restyles the widget and all its children.
     setWindowFlags(Qt::Widget);
     ui->setupUi(this);
-#ifdef LAUNCHER_LITE
     // The reduced build has neither disconnect nor forget.
-    delete ui->pushButton_dis;
-    ui->pushButton_dis = nullptr;
-    delete ui->pushButton_delete;
-    ui->pushButton_delete = nullptr;
-#endif
-    m_fields = AddressingFields({ui->lineEdit_ip, ui->lineEdit_mask, ui->lineEdit_gateway,
-                                 ui->lineEdit_dns1, ui->lineEdit_dns2});
-    m_ipGroup->addButton(ui->radioButton_autoip, 1);
-    m_ipGroup->addButton(ui->radioButton_staticip, 2);
-    m_dnsGroup->addButton(ui->radioButton_autodns, 1);
-    m_dnsGroup->addButton(ui->radioButton_staticdns, 2);
+    if constexpr (liteBuild)
+        removeWidgets(ui->pushButton_dis, ui->pushButton_delete);
+    m_fields = AddressingFields(
+        {ui->radioButton_autoip,
+         ui->radioButton_staticip,
+         ui->radioButton_autodns,
+         ui->radioButton_staticdns,
+         {ui->lineEdit_ip, ui->lineEdit_mask, ui->lineEdit_gateway, ui->lineEdit_dns1,
+          ui->lineEdit_dns2},
+         {ui->label_gip, ui->label_gdns, ui->label_ipaddr, ui->label_mask, ui->label_gateway,
+          ui->label_dns1, ui->label_dns2}},
+        this);
     connect(m_timer, &QTimer::timeout, this, &WifiNetworksetting::update_ipaddr_fun);
     m_timer->start(1000);
     setlanguage();
-#ifdef LAUNCHER_LITE
-    fill(AddressingFile::read(QStringLiteral(WIFICONFIGFILE)));
-#endif
+    PageFilling::whenBuilt(*this);
 }
 
 WifiNetworksetting::~WifiNetworksetting()
@@ -63,58 +58,37 @@ WifiNetworksetting::~WifiNetworksetting()
     delete ui;
 }
 
-#ifndef LAUNCHER_LITE
 void WifiNetworksetting::init_show()
 {
-    fill(AddressingFile::read(QStringLiteral(WIFICONFIGFILE)));
+    m_fields.fill(AddressingFile::read(QStringLiteral(WIFICONFIGFILE)));
 }
 
 void WifiNetworksetting::show()
 {
-    init_show();
-    QDialog::show();
+    PageFilling::whenShown(*this);
 }
 
 void WifiNetworksetting::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete)
-        return;
-    QDialog::keyPressEvent(event);
-}
-#endif
-
-void WifiNetworksetting::fill(const AddressingFile& file)
-{
-    if (!file.isStatic) {
-        on_radioButton_autoip_clicked();
-        return;
+    if constexpr (!liteBuild) {
+        if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete)
+            return;
     }
-    on_radioButton_staticip_clicked();
-    m_fields.fill(file);
+    QDialog::keyPressEvent(event);
 }
 
 void WifiNetworksetting::setlanguage()
 {
     TerminalAttribution* texts = TerminalAttribution::getInstance();
+    m_fields.setTexts();
     ui->pushButton_scan->setText(texts->getLanguage(75));
-    ui->radioButton_autoip->setText(texts->getLanguage(23));
-    ui->radioButton_staticip->setText(texts->getLanguage(24));
-    ui->label_gip->setText(texts->getLanguage(22));
-    ui->label_ipaddr->setText(texts->getLanguage(28));
-    ui->label_mask->setText(texts->getLanguage(29));
-    ui->label_gateway->setText(texts->getLanguage(30));
-    ui->label_gdns->setText(texts->getLanguage(27));
-    ui->radioButton_autodns->setText(texts->getLanguage(25));
-    ui->radioButton_staticdns->setText(texts->getLanguage(26));
-    ui->label_dns1->setText(QStringLiteral("DNS1:"));
-    ui->label_dns2->setText(QStringLiteral("DNS2:"));
     ui->pushButton_save->setText(texts->getLanguage(21));
     ui->label_ipaddr_2->setText(texts->getLanguage(28));
     ui->label_statu->setText(texts->getLanguage(76));
-#ifndef LAUNCHER_LITE
-    ui->pushButton_dis->setText(texts->getLanguage(83));
-    ui->pushButton_delete->setText(texts->getLanguage(14));
-#endif
+    if constexpr (!liteBuild) {
+        ui->pushButton_dis->setText(texts->getLanguage(83));
+        ui->pushButton_delete->setText(texts->getLanguage(14));
+    }
 }
 
 bool WifiNetworksetting::IsIPaddress(const QString& text)
@@ -134,8 +108,6 @@ bool WifiNetworksetting::IsDnsaddress(const QString& text)
 
 void WifiNetworksetting::on_radioButton_autoip_clicked()
 {
-    ui->radioButton_autoip->setChecked(true);
-    ui->radioButton_autodns->setChecked(true);
     m_fields.setAutomatic();
 }
 
@@ -146,8 +118,6 @@ void WifiNetworksetting::on_radioButton_autodns_clicked()
 
 void WifiNetworksetting::on_radioButton_staticip_clicked()
 {
-    ui->radioButton_staticip->setChecked(true);
-    ui->radioButton_staticdns->setChecked(true);
     m_fields.setStatic();
 }
 
@@ -158,16 +128,15 @@ void WifiNetworksetting::on_radioButton_staticdns_clicked()
 
 void WifiNetworksetting::on_pushButton_save_clicked()
 {
-    const AddressingFile file = m_fields.values(ui->radioButton_staticip->isChecked());
+    const AddressingFile file = m_fields.values();
     if (!AddressingFields::confirmSave(file))
         return;
     file.write(QStringLiteral(WIFICONFIGFILE));
     sync();
-#ifdef LAUNCHER_LITE
-    ScriptRunner::execute(QStringLiteral(SETWIFISCRIPT));
-#else
-    ScriptRunner::startDetached(QStringLiteral(SETWIFISCRIPT));
-#endif
+    if constexpr (liteBuild)
+        ScriptRunner::execute(QStringLiteral(SETWIFISCRIPT));
+    else
+        ScriptRunner::startDetached(QStringLiteral(SETWIFISCRIPT));
 }
 
 void WifiNetworksetting::on_pushButton_scan_clicked()
@@ -181,10 +150,8 @@ void WifiNetworksetting::showScanResult()
 {
     QFile listing(QStringLiteral(WIFISCANRESULTFILE));
     if (!listing.open(QIODevice::ReadOnly | QIODevice::Text)) {
-#ifdef LAUNCHER_LITE
-        jyndebugonarm(QStringLiteral("scan_result_all.open fail"));
-#endif
-        std::exit(0);
+        RequiredFile::missing(QStringLiteral("scan_result_all.open fail"), 0);
+        return;
     }
     ui->listWidget_scan_result->addItems(WifiScanListing::networkNames(listing.readAll()));
     ui->pushButton_scan->setEnabled(true);
@@ -198,11 +165,8 @@ void WifiNetworksetting::on_listWidget_scan_result_doubleClicked(const QModelInd
     const QString name = item->text();
     QString passphrase;
     if (HotspotInfo::exists(name) && !HotspotInfo::readPassphrase(name, &passphrase)) {
-#ifdef LAUNCHER_LITE
-        jyndebugonarm(QStringLiteral("hotspotinfo open fail!!"));
-        jyndebugonarm(QStringLiteral("exit"));
-#endif
-        std::exit(0);
+        RequiredFile::missing(QStringLiteral("hotspotinfo open fail!!\nexit"), 0);
+        return;
     }
     WifiConnectDialog* dialog = new WifiConnectDialog(nullptr, m_scripts);
     dialog->setModal(true);
@@ -223,28 +187,28 @@ void WifiNetworksetting::update_ipaddr_fun()
 
 void WifiNetworksetting::showStatus()
 {
-    const WifiStatus status = WifiStatus::readOrExit();
+    WifiStatus status;
+    if (!WifiConnectDialog::readStatus(&status))
+        return;
     if (status.associated) {
         ui->label_ssid->setText(status.ssid);
         if (status.hasAddress)
             ui->label_ip->setText(status.address);
-#ifdef LAUNCHER_LITE
-        jyndebugonarm(QStringLiteral("ip_address= ") + status.lastLine.left(11));
-        if (status.hasAddress)
-            jyndebugonarm(QStringLiteral("ip =") + status.address);
-#else
-        ui->pushButton_dis->setEnabled(true);
-#endif
+        if constexpr (liteBuild) {
+            jyndebugonarm(QStringLiteral("ip_address= ") + status.lastLine.left(11));
+            if (status.hasAddress)
+                jyndebugonarm(QStringLiteral("ip =") + status.address);
+        } else {
+            ui->pushButton_dis->setEnabled(true);
+        }
         return;
     }
     ui->label_ssid->setText(TerminalAttribution::getInstance()->getLanguage(77));
     ui->label_ip->setText(QStringLiteral("0,0,0,0"));
-#ifndef LAUNCHER_LITE
-    ui->pushButton_dis->setEnabled(false);
-#endif
+    if constexpr (!liteBuild)
+        ui->pushButton_dis->setEnabled(false);
 }
 
-#ifndef LAUNCHER_LITE
 void WifiNetworksetting::on_pushButton_dis_clicked()
 {
     ui->pushButton_dis->setEnabled(false);
@@ -266,4 +230,3 @@ void WifiNetworksetting::on_pushButton_delete_clicked()
     if (SupplicantConfig::holds(QStringLiteral(WPASUPPLICANTFILE), name))
         QFile::remove(QStringLiteral(WPASUPPLICANTFILE));
 }
-#endif

@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QModelIndex>
 
-class QButtonGroup;
 class QTimer;
 class ScriptSequence;
 
@@ -23,11 +22,9 @@ public:
     explicit WifiNetworksetting(QWidget* parent);
     ~WifiNetworksetting() override;
 
-#ifndef LAUNCHER_LITE
+    // Fills the addressing from the file (see PageFilling).
     void init_show();
-    // Shows the page with its addressing filled from the file.
     void show();
-#endif
     void setlanguage();
 
     bool IsIPaddress(const QString& text);
@@ -35,10 +32,9 @@ public:
     bool IsDnsaddress(const QString& text);
 
 public slots:
-#ifndef LAUNCHER_LITE
+    // Disconnect and forget; launcher-lite has neither button.
     void on_pushButton_delete_clicked();
     void on_pushButton_dis_clicked();
-#endif
     void on_pushButton_save_clicked();
     void on_listWidget_scan_result_doubleClicked(const QModelIndex& index);
     void on_pushButton_scan_clicked();
@@ -49,19 +45,15 @@ public slots:
     // The status tick: runs the status script and shows what it found.
     void update_ipaddr_fun();
 
-#ifndef LAUNCHER_LITE
 protected:
+    // The full launcher ignores Escape and Delete, which would close the page.
     void keyPressEvent(QKeyEvent* event) override;
-#endif
 
 private:
-    void fill(const AddressingFile& file);
     void showStatus();
     void showScanResult();
 
     Ui::WifiNetworksetting* ui;
-    QButtonGroup* m_ipGroup;
-    QButtonGroup* m_dnsGroup;
     AddressingFields m_fields;
     QTimer* m_timer;
     // The page's scripts and those of its connect dialogs run one at a time,

@@ -313,12 +313,12 @@ private slots:
         QCOMPARE(DisplayConfig::modeIndexFor("mode 800x600-60 at boot"), 0);
         QCOMPARE(DisplayConfig::modeIndexFor(""), 2);
         QCOMPARE(DisplayConfig::modeIndexFor("1920x1080"), 2);
-        QCOMPARE(DisplayConfig::depths(), QStringList({"16", "32"}));
-        QCOMPARE(DisplayConfig::depthFor("32"), QString("32"));
-        // The other build's depth is kept, not rewritten as 16.
-        QCOMPARE(DisplayConfig::depthFor("24"), QString("24"));
-        QCOMPARE(DisplayConfig::depthFor("1632"), QString("16"));
-        QCOMPARE(DisplayConfig::depthFor(""), QString("16"));
+        QCOMPARE(DisplayConfig::depths(false), QStringList({"16", "32"}));
+        QCOMPARE(DisplayConfig::depthFor("32", false), QString("32"));
+        // A depth not offered is kept, not rewritten as 16.
+        QCOMPARE(DisplayConfig::depthFor("24", false), QString("24"));
+        QCOMPARE(DisplayConfig::depthFor("1632", false), QString("16"));
+        QCOMPARE(DisplayConfig::depthFor("", false), QString("16"));
     }
 
     void peripheralVolumeScaling()

@@ -1,14 +1,7 @@
 #include "wifistatus.h"
 
-#include "devicepaths.h"
-#ifdef LAUNCHER_LITE
-#include "jyndebugonarm.h"
-#endif
-
 #include <QFile>
 #include <QStringList>
-
-#include <cstdlib>
 
 WifiStatus WifiStatus::parse(const QByteArray& report)
 {
@@ -35,16 +28,4 @@ bool WifiStatus::read(const QString& path, WifiStatus* status)
         return false;
     *status = parse(file.readAll());
     return true;
-}
-
-WifiStatus WifiStatus::readOrExit()
-{
-    WifiStatus status;
-    if (!read(QStringLiteral(WIFISTATUSFILE), &status)) {
-#ifdef LAUNCHER_LITE
-        jyndebugonarm(QStringLiteral("open check_net.txt fail!!\nexit"));
-#endif
-        std::exit(0);
-    }
-    return status;
 }

@@ -24,28 +24,26 @@ int DisplayConfig::modeIndexFor(const QString& storedLine)
 }
 
 namespace {
-// Every depth either build offers, in the order the reduced build tests them.
+// Every depth there is, in the order they are tested with 24 offered.
 const QStringList allDepths = {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32")};
 }
 
-QStringList DisplayConfig::depths()
+QStringList DisplayConfig::depths(bool with24)
 {
-#ifdef LAUNCHER_LITE
-    return allDepths;
-#else
+    if (with24)
+        return allDepths;
     return {QStringLiteral("16"), QStringLiteral("32")};
-#endif
 }
 
-QString DisplayConfig::depthFor(const QString& storedLine)
+QString DisplayConfig::depthFor(const QString& storedLine, bool with24)
 {
-    for (const QStringList& candidates : {depths(), allDepths}) {
+    for (const QStringList& candidates : {depths(with24), allDepths}) {
         for (const QString& depth : candidates) {
             if (storedLine.contains(depth))
                 return depth;
         }
     }
-    return depths().constFirst();
+    return depths(with24).constFirst();
 }
 
 QString DisplayConfig::readResolution()

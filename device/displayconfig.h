@@ -15,10 +15,11 @@ public:
     // The first mode that occurs anywhere in the stored line.
     static int modeIndexFor(const QString& storedLine);
 
-    // The depth choices of this build and the one a stored line selects; a
-    // depth of the other build ("24" here) is kept rather than replaced.
-    static QStringList depths();
-    static QString depthFor(const QString& storedLine);
+    // The depth choices, 16 and 32, with 24 as well when offered (the
+    // reduced launcher offers it), and the one a stored line selects; a depth
+    // not offered ("24" without it) is kept rather than replaced.
+    static QStringList depths(bool with24);
+    static QString depthFor(const QString& storedLine, bool with24);
 
     // Line 1 of each file (empty when unreadable).
     static QString readResolution();

@@ -19,9 +19,4 @@ public:
 
     // Reads and parses the file; false when it cannot be opened.
     static bool read(const QString& path, WifiStatus* status);
-
-    // The status file the scripts leave behind. The status script runs from
-    // start-up on, so a missing file means a broken device: the launcher
-    // ends with status 0.
-    static WifiStatus readOrExit();
 };
