@@ -22,8 +22,6 @@ Config::Config()
     : m_interfaces(std::make_shared<const InterfaceTable>())
 {
     qDebug() << "Config::Config";
-    m_udpPort = 9800;
-    m_tcpPort = 9600;
     m_model = QStringLiteral("QB560") + "_" + "a20";
     m_version = QStringLiteral("1.12");
     readHostNameFile();

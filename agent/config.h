@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sharekeys.h"
+
 #include <QHostAddress>
 #include <QMap>
 #include <QNetworkInterface>
@@ -59,8 +61,8 @@ private:
     std::shared_ptr<const InterfaceTable> currentInterfaces();
     static std::optional<QNetworkAddressEntry> ownEntry(const InterfaceTable& table);
 
-    quint16 m_udpPort = 9800;
-    quint16 m_tcpPort = 9600;
+    quint16 m_udpPort = ShareKeys::UdpPort;
+    quint16 m_tcpPort = ShareKeys::TcpPort;
     QString m_model;
     QString m_version;
     QString m_hostName;

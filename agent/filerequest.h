@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "FILE_REQUEST" request; only its key test is used.
+// The agent's side of the "FILE_REQUEST" request: only its key test is used.
 class FileRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "FILE_REQUEST";
+    static constexpr const char* KEY = ShareKeys::FileRequest;
 
     FileRequest();
     ~FileRequest() override;

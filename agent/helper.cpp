@@ -129,6 +129,11 @@ void Helper::writeLine(std::FILE* stream, const char* line)
     limiter().write(stream, line);
 }
 
+void Helper::writeTrace(const char* line)
+{
+    writeLine(stdout, line);
+}
+
 void Helper::flushRepeats()
 {
     limiter().flush();

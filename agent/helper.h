@@ -24,6 +24,8 @@ public:
     // Writes line (ending in a line feed) to stream, unless it is repeated
     // beyond a burst.
     static void writeLine(std::FILE* stream, const char* line);
+    // A packet trace: a line on standard output, bounded like the log lines.
+    static void writeTrace(const char* line);
     // Writes the counts of the second that is over; called once a second, so
     // that the count of a burst that ended is not left unwritten.
     static void flushRepeats();

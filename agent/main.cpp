@@ -1,5 +1,6 @@
 #include "agentpolicy.h"
 #include "helper.h"
+#include "shareprotocol.h"
 #include "singlecoreapplication.h"
 #include "terminalclient.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char* argv[])
 {
     // First, so that the instance check's warnings read like all others.
     qInstallMessageHandler(Helper::myMsgHandler);
+    // A flood of rejected packets is counted rather than traced line by line.
+    PreData::setTraceWriter(Helper::writeTrace);
     SingleCoreApplication app(QStringLiteral("TerminalClient"), argc, argv);
     // The agent's scripts and companion program are found beside it.
     QDir::setCurrent(QCoreApplication::applicationDirPath());

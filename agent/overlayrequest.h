@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "OVERLAY_REQUEST" request; only its key test is used.
+// The agent's side of the "OVERLAY_REQUEST" request: only its key test is used.
 class OverlayRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "OVERLAY_REQUEST";
+    static constexpr const char* KEY = ShareKeys::OverlayRequest;
 
     OverlayRequest();
     ~OverlayRequest() override;

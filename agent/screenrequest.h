@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "SCREEN_REQUEST" request; only its key test is used.
+// The agent's side of the "SCREEN_REQUEST" request: only its key test is used.
 class ScreenRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "SCREEN_REQUEST";
+    static constexpr const char* KEY = ShareKeys::ScreenRequest;
 
     ScreenRequest();
     ~ScreenRequest() override;

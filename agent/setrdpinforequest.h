@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "SETRDPINFO_REQUEST" request; only its key test is used.
+// The agent's side of the "SETRDPINFO_REQUEST" request: only its key test is used.
 class SetRdpinfoRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "SETRDPINFO_REQUEST";
+    static constexpr const char* KEY = ShareKeys::SetRdpinfoRequest;
 
     SetRdpinfoRequest();
     ~SetRdpinfoRequest() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
 #include "terminalinfo.h"
@@ -8,7 +9,7 @@
 class TerminalMsg : public PreData
 {
 public:
-    static constexpr const char* KEY = "TERMINALMSG";
+    static constexpr const char* KEY = ShareKeys::TerminalMsg;
 
     TerminalMsg();
     ~TerminalMsg() override;

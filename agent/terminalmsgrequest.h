@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "TERMINALMSG_REQUEST" request; only its key test is used.
+// The agent's side of the "TERMINALMSG_REQUEST" request: only its key test is used.
 class TerminalMsgRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "TERMINALMSG_REQUEST";
+    static constexpr const char* KEY = ShareKeys::TerminalMsgRequest;
 
     TerminalMsgRequest();
     ~TerminalMsgRequest() override;

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "TERMINALREBOOT_REQUEST" request; only its key test is used.
+// The agent's side of the "TERMINALREBOOT_REQUEST" request: only its key test is used.
 class TerminalRebootRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "TERMINALREBOOT_REQUEST";
+    static constexpr const char* KEY = ShareKeys::TerminalRebootRequest;
 
     TerminalRebootRequest();
     ~TerminalRebootRequest() override;

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "TERMINALSHUTDOWN_REQUEST" request; only its key test is used.
+// The agent's side of the "TERMINALSHUTDOWN_REQUEST" request: only its key test is used.
 class TerminalShutdownRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "TERMINALSHUTDOWN_REQUEST";
+    static constexpr const char* KEY = ShareKeys::TerminalShutdownRequest;
 
     TerminalShutdownRequest();
     ~TerminalShutdownRequest() override;

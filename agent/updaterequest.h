@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "UPDATE_REQUEST" request; only its key test is used.
+// The agent's side of the "UPDATE_REQUEST" request: only its key test is used.
 class UpdateRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "UPDATE_REQUEST";
+    static constexpr const char* KEY = ShareKeys::UpdateRequest;
 
     UpdateRequest();
     ~UpdateRequest() override;

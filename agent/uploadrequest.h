@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sharekeys.h"
 #include "shareprotocol.h"
 
-// Key constant of the "UPLOAD_REQUEST" request; only its key test is used.
+// The agent's side of the "UPLOAD_REQUEST" request: only its key test is used.
 class UploadRequest : public PreData
 {
 public:
-    static constexpr const char* KEY = "UPLOAD_REQUEST";
+    static constexpr const char* KEY = ShareKeys::UploadRequest;
 
     UploadRequest();
     ~UploadRequest() override;

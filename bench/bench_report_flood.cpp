@@ -1,10 +1,8 @@
-#include "filerequest.h"
-#include "setrdpinforequest.h"
+#include "sharekeys.h"
 #include "shareprotocol.h"
 #include "socketio.h"
 #include "tcpcommands.h"
 #include "tcpconnection.h"
-#include "terminalmsgrequest.h"
 
 #include <QByteArray>
 
@@ -54,8 +52,8 @@ bool fetch(qint64 expectedSize)
     const timeval limit{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     const sockaddr_in to = loopback(TcpConnection::Port);
-    const QByteArray request =
-        TcpConnection::requestBlock(FileRequest::KEY, TcpCommands::fileRequestContent(FetchedPath));
+    const QByteArray request = TcpConnection::requestBlock(
+        ShareKeys::FileRequest, TcpCommands::fileRequestContent(FetchedPath));
     qint64 total = 0, n = -1;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0
         && SocketIo::sendAll(fd, request.constData(), request.size())) {
@@ -81,7 +79,7 @@ int main(int argc, char* argv[])
     const int administrators = 20;
 
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const std::string report = PreData(TerminalMsgRequest::KEY, "").toString();
+    const std::string report = PreData(ShareKeys::TerminalMsgRequest, "").toString();
     int served = 0;
     std::thread fetches([&] {
         for (int k = 0; k < administrators; ++k) {
@@ -99,7 +97,7 @@ int main(int argc, char* argv[])
         if (i % perSet == perSet / 2) {
             const std::string settings = "{\"RDP_IP\":\"10.0.0.50\",\"RDP_USER\":\"flood-" + std::to_string(i / perSet)
                                          + "\",\"RDP_PASSWORD\":\"secret\",\"RDP_PORT\":\"3389\"}";
-            sendDatagram(fd, PreData(SetRdpinfoRequest::KEY, settings).toString());
+            sendDatagram(fd, PreData(ShareKeys::SetRdpinfoRequest, settings).toString());
         }
         const Clock::time_point due = start + std::chrono::microseconds(i * 1000000 / rate);
         std::this_thread::sleep_until(due);

@@ -1,4 +1,4 @@
-#include "screenrequest.h"
+#include "sharekeys.h"
 #include "tcpconnection.h"
 #include "testframe.h"
 
@@ -38,7 +38,7 @@ qint64 requestScreenshot()
     QString error;
     QByteArray answer;
     if (!connection.open(INADDR_LOOPBACK, 30000, error)
-        || !connection.sendRequest(ScreenRequest::KEY, std::string(), error)
+        || !connection.sendRequest(ShareKeys::ScreenRequest, std::string(), error)
         || !connection.readToEnd(answer, error))
         return -1;
     if (answer.isEmpty())

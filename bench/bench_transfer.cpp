@@ -1,8 +1,7 @@
-#include "filerequest.h"
+#include "sharekeys.h"
 #include "socketio.h"
 #include "tcpcommands.h"
 #include "tcpconnection.h"
-#include "uploadrequest.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -134,7 +133,7 @@ double fetch(quint16 port, QByteArray* kept = nullptr)
 {
     static std::vector<char> buffer(256 * 1024);
     const QByteArray request = TcpConnection::requestBlock(
-        FileRequest::KEY, TcpCommands::fileRequestContent(SourcePath));
+        ShareKeys::FileRequest, TcpCommands::fileRequestContent(SourcePath));
     const Clock::time_point start = Clock::now();
     const int fd = connectTo(port);
     if (fd < 0)
@@ -158,7 +157,8 @@ double fetch(quint16 port, QByteArray* kept = nullptr)
 double upload(quint16 port, const QByteArray& bytes)
 {
     const QByteArray request = TcpConnection::requestBlock(
-        UploadRequest::KEY, TcpCommands::uploadContent(QStringLiteral("bench.tar.gz"), 0, bytes.size()));
+        ShareKeys::UploadRequest,
+        TcpCommands::uploadContent(QStringLiteral("bench.tar.gz"), 0, bytes.size()));
     const Clock::time_point start = Clock::now();
     const int fd = connectTo(port);
     if (fd < 0)

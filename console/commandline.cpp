@@ -1,13 +1,9 @@
 #include "commandline.h"
 
 #include "addresscodec.h"
-#include "filerequest.h"
-#include "setrdpinforequest.h"
+#include "sharekeys.h"
 #include "tcpcommands.h"
 #include "tcpconnection.h"
-#include "terminalmsgrequest.h"
-#include "terminalrebootrequest.h"
-#include "terminalshutdownrequest.h"
 
 #include <QFile>
 #include <QMap>
@@ -179,7 +175,7 @@ CommandLine discover(const Arguments& arguments)
     }
     command.json = arguments.options.contains(QStringLiteral("--json"));
     command.action = CommandLine::Action::Discover;
-    command.key = TerminalMsgRequest::KEY;
+    command.key = ShareKeys::TerminalMsgRequest;
     return command;
 }
 
@@ -224,7 +220,7 @@ CommandLine setRdp(const Arguments& arguments)
 
     command.action = CommandLine::Action::SetRdp;
     command.destination = *destination;
-    command.key = SetRdpinfoRequest::KEY;
+    command.key = ShareKeys::SetRdpinfoRequest;
     return command;
 }
 
@@ -306,7 +302,8 @@ CommandLine tcp(const QString& name, const Arguments& arguments)
         if (remote.isEmpty())
             return invalid(QStringLiteral("invalid path %1 on the terminal (empty)").arg(quoted(remote)));
         const std::string path = bytes(remote);
-        if (TcpConnection::requestBlock(FileRequest::KEY, TcpCommands::fileRequestContent(path))
+        if (TcpConnection::requestBlock(ShareKeys::FileRequest,
+                                        TcpCommands::fileRequestContent(path))
                 .isEmpty())
             return invalid(QStringLiteral("path %1 is too long for one request to the terminal")
                                .arg(quoted(remote)));
@@ -362,8 +359,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return setRdp(parsed);
     if (overTcp)
         return tcp(name, parsed);
-    return power(name == QLatin1String("reboot") ? TerminalRebootRequest::KEY
-                                                 : TerminalShutdownRequest::KEY,
+    return power(name == QLatin1String("reboot") ? ShareKeys::TerminalRebootRequest
+                                                 : ShareKeys::TerminalShutdownRequest,
                  parsed);
 }
 

@@ -1,8 +1,8 @@
 #include "consoleclient.h"
 
 #include "reporttable.h"
+#include "sharekeys.h"
 #include "shareprotocol.h"
-#include "terminalmsgrequest.h"
 
 #include <QEventLoop>
 #include <QNetworkDatagram>
@@ -56,7 +56,7 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
         if (!awaitedIp.empty() && reports.find(awaitedIp) != nullptr)
             loop.quit();
     });
-    if (!sendFrom(socket, TerminalMsgRequest::KEY, std::string(), destination, error))
+    if (!sendFrom(socket, ShareKeys::TerminalMsgRequest, std::string(), destination, error))
         return false;
     QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
     loop.exec();

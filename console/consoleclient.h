@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sharekeys.h"
+
 #include <QString>
 
 #include <string>
@@ -10,7 +12,7 @@ class ReportTable;
 class ConsoleClient
 {
 public:
-    static constexpr quint16 Port = 9800;
+    static constexpr quint16 Port = ShareKeys::UdpPort;
 
     // Sends one packet to port 9800 of the destination (host order).
     static bool send(const std::string& key, const std::string& content, quint32 destination,

@@ -2,8 +2,8 @@
 
 #include "addresscodec.h"
 #include "jsontext.h"
+#include "sharekeys.h"
 #include "shareprotocol.h"
-#include "terminalmsg.h"
 
 #include <QStringDecoder>
 
@@ -75,7 +75,7 @@ bool ReportTable::addDatagram(const QByteArray& datagram, quint32 sender)
         return false;
     const Json::Value& key = packet["key"];
     const Json::Value& content = packet["content"];
-    if (!key.isString() || key.asString() != TerminalMsg::KEY || !content.isString())
+    if (!key.isString() || key.asString() != ShareKeys::TerminalMsg || !content.isString())
         return false;
     Json::Value report;
     if (!JsonText::parse(content.asString(), report) || !report.isObject())

@@ -1,12 +1,9 @@
 #include "tcpcommands.h"
 
-#include "filerequest.h"
 #include "jsontext.h"
 #include "progress.h"
-#include "screenrequest.h"
+#include "sharekeys.h"
 #include "tcpconnection.h"
-#include "updaterequest.h"
-#include "uploadrequest.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -143,7 +140,8 @@ std::string TcpCommands::uploadContent(const QString& fileName, quint32 crc, qin
     std::string content;
     for (;;) {
         content = QFile::encodeName(name).toStdString() + rest;
-        if (name.isEmpty() || !TcpConnection::requestBlock(UploadRequest::KEY, content).isEmpty())
+        if (name.isEmpty()
+            || !TcpConnection::requestBlock(ShareKeys::UploadRequest, content).isEmpty())
             return content;
         // Whole characters only: half a pair would not encode.
         name.chop(name.back().isLowSurrogate() ? 2 : 1);
@@ -168,8 +166,8 @@ int TcpCommands::screenshot(quint32 destination, const QString& output, QString&
         if (attempt == 2)
             note(QStringLiteral("the terminal had no screenshot stored yet (it captures one after "
                                 "answering); asking again"));
-        fetched = fetch(destination, ScreenRequest::KEY, std::string(), QStringLiteral("screenshot"),
-                        limit, file, error);
+        fetched = fetch(destination, ShareKeys::ScreenRequest, std::string(),
+                        QStringLiteral("screenshot"), limit, file, error);
     }
     if (fetched == Fetched::Nothing)
         error = QStringLiteral("the terminal sent no screenshot (its capture failed, or another "
@@ -183,8 +181,9 @@ int TcpCommands::get(quint32 destination, const std::string& remotePath, const Q
     QSaveFile file(output);
     if (!openOutput(file, error))
         return 2;
-    const Fetched fetched = fetch(destination, FileRequest::KEY, fileRequestContent(remotePath),
-                                  QStringLiteral("get"), freeSpace(output), file, error);
+    const Fetched fetched =
+        fetch(destination, ShareKeys::FileRequest, fileRequestContent(remotePath),
+              QStringLiteral("get"), freeSpace(output), file, error);
     if (fetched == Fetched::Nothing)
         error = QStringLiteral("the terminal sent no file: %1 is missing or not readable there")
                     .arg(QFile::decodeName(QByteArray::fromStdString(remotePath)));
@@ -209,7 +208,7 @@ int TcpCommands::upload(quint32 destination, const QString& package, QString& er
 
     TcpConnection connection;
     if (!connection.open(destination, IdleTimeoutMs, error)
-        || !connection.sendRequest(UploadRequest::KEY,
+        || !connection.sendRequest(ShareKeys::UploadRequest,
                                    uploadContent(QFileInfo(package).fileName(), crc, size), error))
         return 1;
     qint64 sent = 0;
@@ -239,7 +238,7 @@ int TcpCommands::update(quint32 destination, QString& reply, QString& error)
     TcpConnection connection;
     QByteArray answer;
     if (!connection.open(destination, UpdateTimeoutMs, error)
-        || !connection.sendRequest(UpdateRequest::KEY, std::string(), error)
+        || !connection.sendRequest(ShareKeys::UpdateRequest, std::string(), error)
         || !connection.readToEnd(answer, error))
         return 1;
     if (answer.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sharekeys.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,7 +12,7 @@
 class TcpConnection
 {
 public:
-    static constexpr quint16 Port = 9600;
+    static constexpr quint16 Port = ShareKeys::TcpPort;
     static constexpr int ConnectTimeoutMs = 5000;
     // The agent takes its request with one read of at most 256 bytes and
     // parses the first 255 of them.

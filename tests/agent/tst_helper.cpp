@@ -39,6 +39,7 @@ private slots:
     void burstsAreCounted()
     {
         const QtMessageHandler previous = qInstallMessageHandler(Helper::myMsgHandler);
+        PreData::setTraceWriter(Helper::writeTrace);
         const int burst = 1000;
         const int n = Helper::BurstLines;
         const QByteArray warning = "Warning: RequestHandler::handleRequest: too many waiting tasks, dropped TERMINALMSG";

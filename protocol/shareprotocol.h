@@ -28,6 +28,12 @@ public:
     static PreData* unpack(const char* text, const QVariant& extra);
     static bool isShareProtocol(const char* data, unsigned int length);
 
+    // Where unpack traces a rejected text, one whole line per call. Standard
+    // output by default; a program that bounds its log installs its own
+    // writer before any packet arrives.
+    using TraceWriter = void (*)(const char* line);
+    static void setTraceWriter(TraceWriter writer);
+
     std::string toString() const;
 
     // Deletes the object. Tasks override it and end by deleting themselves.

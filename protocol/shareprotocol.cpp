@@ -1,18 +1,24 @@
 #include "shareprotocol.h"
 
-#include "helper.h"
 #include "jsontext.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// Packet traces go to standard output, one whole line per call; a flood of
-// rejected packets is counted rather than traced line by line.
+void writeToStdout(const char* line)
+{
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+}
+
+std::atomic<PreData::TraceWriter> traceWriter = writeToStdout;
+
 void trace(const char* line)
 {
-    Helper::writeLine(stdout, line);
+    traceWriter.load()(line);
 }
 
 } // namespace
@@ -64,6 +70,11 @@ PreData* PreData::unpack(const char* text, const QVariant& extra)
         return nullptr;
     }
     return packet;
+}
+
+void PreData::setTraceWriter(TraceWriter writer)
+{
+    traceWriter.store(writer);
 }
 
 bool PreData::isShareProtocol(const char* data, unsigned int length)
