@@ -13,9 +13,7 @@ const QString suffix = QStringLiteral(".usr");
 QStringList ServerProfile::names()
 {
     QStringList result;
-    // Files only: a directory that happens to end in the suffix is no profile.
-    const QStringList files
-        = QDir(QStringLiteral(USRINFODIR)).entryList({QLatin1Char('*') + suffix}, QDir::Files);
+    const QStringList files = QDir(QStringLiteral(USRINFODIR)).entryList({QLatin1Char('*') + suffix});
     for (const QString& file : files)
         result.append(file.chopped(suffix.size()));
     return result;
