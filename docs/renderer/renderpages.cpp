@@ -18,10 +18,8 @@
 #include "passwdsetting.h"
 #include "sandbox.h"
 #include "terminalattribution.h"
-#include "wificonnectdialog.h"
-#ifndef LAUNCHER_LITE
 #include "mymessagebox.h"
-#endif
+#include "wificonnectdialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -159,18 +157,16 @@ QList<Shot> pageShots()
                          click(login, "pushButton_cancle");
                          return pixmap;
                      }});
+        list.append({"countdown", [](MainWindow& window) {
+                         auto* box = new mymessagebox(find(&window, "Mainstackwidget"));
+                         box->set_Time(5);
+                         box->show();
+                         settle();
+                         const QPixmap pixmap = window.grab();
+                         delete box;
+                         return pixmap;
+                     }});
     }
-#ifndef LAUNCHER_LITE
-    list.append({"countdown", [](MainWindow& window) {
-                     auto* box = new mymessagebox(find(&window, "Mainstackwidget"));
-                     box->set_Time(5);
-                     box->show();
-                     settle();
-                     const QPixmap pixmap = window.grab();
-                     delete box;
-                     return pixmap;
-                 }});
-#endif
     list.append({"usrmanger", [](MainWindow& window) {
                      click(&window, "pushButton_usrico");
                      // The full launcher asks for the administrator first.
