@@ -28,7 +28,7 @@ for ((k = 1; k <= n; k++)); do
     top=/run/sandbox/hosts/$host
     dir=$top/opt/zoderer/termagent
     mkdir -p "$dir" "$top/opt/zoderer/configs/usrinfodir"
-    cp "$build/agent/termagent" "$root"/device/scripts/agent/*.sh "$dir/"
+    cp "$build/agent/termagent" "$root"/tests/sandbox/simulated/agent/*.sh "$dir/"
     printf '10.0.0.50\nuser%d\nsecret\n3389\n' "$k" > "$top/opt/zoderer/configs/usrinfodir/connectfile"
     "$sandbox" host "$host" -- sh -c "printf 'term-$k\n$k\n' > /etc/hostname_s"
     "$sandbox" host "$host" -- /opt/zoderer/termagent/termagent >/dev/null 2>&1 &

@@ -5,7 +5,7 @@
 install_agent() {
     agentdir=/opt/zoderer/termagent
     mkdir -p $agentdir /opt/zoderer/configs/usrinfodir
-    cp "$1/agent/termagent" "$(dirname "${BASH_SOURCE[0]}")"/../device/scripts/agent/*.sh $agentdir/
+    cp "$1/agent/termagent" "$(dirname "${BASH_SOURCE[0]}")"/../tests/sandbox/simulated/agent/*.sh $agentdir/
     printf 'bench\n1\n' > /etc/hostname_s
 }
 

@@ -12,7 +12,7 @@ say() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 
 "$root/scripts/seed-terminal.sh" "$root" "$build"
 mkdir -p $agentdir
-cp "$build/agent/termagent" "$root"/device/scripts/agent/*.sh "$root/device/scripts/agent/ReceiveBc" $agentdir/
+cp "$build/agent/termagent" "$root"/tests/sandbox/simulated/agent/*.sh "$root/tests/sandbox/simulated/agent/ReceiveBc" $agentdir/
 # The launcher connects automatically at start, after a 3-second countdown.
 printf '10.0.0.50\nalice\nsecret\n3389\n\n1\n1\n0\n3\n' > /opt/zoderer/configs/usrinfodir/10.0.0.50.usr
 echo 1 > /opt/zoderer/configs/usrinfodir/autologin

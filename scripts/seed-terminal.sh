@@ -10,8 +10,8 @@ configs=/opt/zoderer/configs
 
 printf 'demo-terminal\nT-0001\n' > /etc/hostname_s
 mkdir -p /opt/zoderer/login /opt/system/zoderer
-cp -R "$root"/device/scripts/login/. /opt/zoderer/login/
-cp "$root/device/scripts/system/poweroff.sh" /opt/system/zoderer/
+cp -R "$root"/tests/sandbox/simulated/login/. /opt/zoderer/login/
+cp "$root/tests/sandbox/simulated/system/poweroff.sh" /opt/system/zoderer/
 
 mkdir -p $configs/usrinfodir $configs/database $configs/peripheral $configs/passwd $configs/display \
     $configs/hdmi $configs/network/wificonfigs/hotspotinfo
