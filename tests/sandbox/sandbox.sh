@@ -24,14 +24,14 @@
 # In the sandbox: /opt, /tmp and /run are empty tmpfs, /etc is an overlay,
 # the rest of the root file system is read-only (but for this project's
 # tree and the starting directory), and recording stand-ins for reboot,
-# poweroff, halt, shutdown, ifconfig and systemctl come first on PATH (and
+# poweroff, halt, shutdown, ifconfig, systemctl and logger come first on PATH (and
 # cover the system's own copies). Each stand-in appends "NAME ARGS" to
 # /tmp/sandbox-calls.log.
 set -euo pipefail
 
 readonly STATE=/run/sandbox
 readonly MARKER=$STATE/inside
-readonly STANDINS=(reboot poweroff halt shutdown ifconfig systemctl init telinit)
+readonly STANDINS=(reboot poweroff halt shutdown ifconfig systemctl init telinit logger)
 SELF=$(readlink -f "$0")
 readonly SELF
 

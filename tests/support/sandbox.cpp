@@ -70,6 +70,22 @@ bool Sandbox::writeFile(const QString& path, const QByteArray& bytes, bool execu
     return true;
 }
 
+bool Sandbox::installDeviceLayer()
+{
+    const QString source = QStringLiteral(TERMINAL_SOURCE_DIR "/device/");
+    const QList<std::pair<QString, QString>> trees = {
+        {QStringLiteral("login"), QStringLiteral("/opt/zoderer/login")},
+        {QStringLiteral("termagent"), QStringLiteral("/opt/zoderer/termagent")},
+        {QStringLiteral("system"), QStringLiteral("/opt/system/zoderer")},
+    };
+    for (const auto& [from, to] : trees) {
+        QDir().mkpath(to);
+        if (run(QStringLiteral("cp"), {QStringLiteral("-R"), source + from + QStringLiteral("/."), to}) != 0)
+            return false;
+    }
+    return true;
+}
+
 QByteArray Sandbox::readFile(const QString& path)
 {
     QFile file(path);

@@ -55,6 +55,11 @@ public:
     static QUdpSocket* udpSocket(const QString& host, quint16 port);
 
     static QString hostRoot(const QString& host);
+
+    // Installs the reference device layer of the source tree where the
+    // terminal has it: device/login into /opt/zoderer/login, device/termagent
+    // into /opt/zoderer/termagent, device/system into /opt/system/zoderer.
+    static bool installDeviceLayer();
 };
 
 // A directory made read-only while this lives (a read-only bind mount over
