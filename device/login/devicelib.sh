@@ -2,6 +2,8 @@
 # log, atomic writes and line access for the configuration tree's files.
 # POSIX sh.
 
+# shellcheck shell=sh
+# shellcheck disable=SC2034 # read by the scripts that source this file
 CONFIGS=${TERMINAL_CONFIGS:-/opt/zoderer/configs}
 
 # One line to the system log under the script's name, so that an
@@ -29,5 +31,45 @@ write_atomic() {
         mv -f "$_tmp" "$_target" && return 0
     fi
     rm -f "$_tmp"
+    return 1
+}
+
+# True when FILE holds a line equal to TEXT (a carriage return ending a line
+# is ignored). Done by the shell alone, so that TEXT, which may be a secret,
+# reaches no other process's arguments or environment.
+has_line() {
+    [ -f "$1" ] || return 1
+    _cr=$(printf '\r')
+    while IFS= read -r _l || [ -n "$_l" ]; do
+        [ "${_l%"$_cr"}" = "$2" ] && return 0
+    done < "$1"
+    return 1
+}
+
+# Prints FILE's lines (carriage returns dropped), each line equal to OLD
+# replaced by NEW, or left out when NEW is not given; all of them when OLD
+# is not given either. Shell alone, like has_line. A missing FILE prints
+# nothing.
+edit_lines() {
+    [ -f "$1" ] || return 0
+    _cr=$(printf '\r')
+    while IFS= read -r _l || [ -n "$_l" ]; do
+        _l=${_l%"$_cr"}
+        if [ $# -lt 2 ] || [ "$_l" != "$2" ]; then
+            printf '%s\n' "$_l"
+        elif [ $# -ge 3 ]; then
+            printf '%s\n' "$3"
+        fi
+    done < "$1"
+}
+
+# True when TEXT holds a line end (newline or carriage return), which would
+# break a one-value-per-line file.
+has_line_end() {
+    _cr=$(printf '\r')
+    case $1 in
+        *"
+"* | *"$_cr"*) return 0 ;;
+    esac
     return 1
 }
