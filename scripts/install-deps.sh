@@ -10,6 +10,7 @@ PACKAGES="
     iproute2 util-linux procps iputils-ping
     fonts-wqy-microhei fonts-wqy-zenhei
     xvfb xauth
+    shellcheck freerdp2-x11 freerdp2-shadow-x11 dnsmasq-base udhcpc wpasupplicant openssl
 "
 
 missing=""
