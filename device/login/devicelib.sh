@@ -73,3 +73,56 @@ has_line_end() {
     esac
     return 1
 }
+
+# The canonical dotted quad of an IPv4 address (leading zeros dropped);
+# fails, printing nothing, for anything else.
+ipv4() {
+    printf '%s\n' "$1" | awk -F. '
+        NF == 4 {
+            for (i = 1; i <= 4; i++)
+                if ($i !~ /^[0-9]+$/ || length($i) > 3 || $i + 0 > 255)
+                    exit 1
+            printf "%d.%d.%d.%d\n", $1, $2, $3, $4
+            exit 0
+        }
+        { exit 1 }'
+}
+
+# The prefix length of a dotted netmask (255.255.255.0 -> 24); fails for
+# anything that is not a mask with contiguous one bits.
+ipv4_prefix() {
+    _mask=$(ipv4 "$1") || return 1
+    printf '%s\n' "$_mask" | awk -F. '{
+        bits = 0; zero = 0
+        for (i = 1; i <= 4; i++)
+            for (b = 128; b >= 1; b /= 2)
+                if ($i + 0 >= b) {
+                    if (zero)
+                        exit 1
+                    bits++
+                    $i -= b
+                } else
+                    zero = 1
+        print bits
+    }'
+}
+
+# Replaces the resolver file (/etc/resolv.conf) with the name servers read
+# from standard input, one IPv4 address a line; blank or invalid lines are
+# left out.
+write_resolver() {
+    while IFS= read -r _server || [ -n "$_server" ]; do
+        _server=$(ipv4 "$(printf '%s' "$_server" | tr -d ' \t')") || continue
+        printf 'nameserver %s\n' "$_server"
+    done | write_atomic /etc/resolv.conf
+}
+
+# Sets the link of interface DEV up or down (ip link), with a log line.
+set_link() {
+    if ip link set dev "$1" "$2"; then
+        log "$1 set $2"
+        return 0
+    fi
+    log "$1 could not be set $2"
+    return 1
+}
