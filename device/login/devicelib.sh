@@ -126,3 +126,32 @@ set_link() {
     log "$1 could not be set $2"
     return 1
 }
+
+# Holds an exclusive lock on FILE (created when missing) through descriptor 9
+# until the script ends; a script that is killed lets it go with its end.
+hold_lock() {
+    exec 9>>"$1" && flock 9
+}
+
+# The manifest of the tree under DIR: one line an entry, sorted by path.
+# "d MODE ./path" for a directory, "f MODE SHA256 ./path" for a file,
+# "l HEX ./path" for a symbolic link (HEX: its target's bytes), and
+# "x ./path" for anything else. Names must hold no line end or backslash.
+tree_manifest() {
+    (
+        cd "$1" || exit 1
+        find . -mindepth 1 | LC_ALL=C sort | while IFS= read -r _entry; do
+            if [ -L "$_entry" ]; then
+                printf 'l %s %s\n' \
+                    "$(printf '%s' "$(readlink -- "$_entry")" | od -An -v -tx1 | tr -d ' \n')" "$_entry"
+            elif [ -d "$_entry" ]; then
+                printf 'd %s %s\n' "$(stat -c %a -- "$_entry")" "$_entry"
+            elif [ -f "$_entry" ]; then
+                printf 'f %s %s %s\n' "$(stat -c %a -- "$_entry")" \
+                    "$(sha256sum < "$_entry" | cut -d' ' -f1)" "$_entry"
+            else
+                printf 'x %s\n' "$_entry"
+            fi
+        done
+    )
+}
