@@ -79,9 +79,6 @@ bool Sandbox::installDeviceLayer()
         {QStringLiteral("system"), QStringLiteral("/opt/system/zoderer")},
     };
     for (const auto& [from, to] : trees) {
-        // A tree the source does not have (yet) installs nothing.
-        if (!QFileInfo(source + from).isDir())
-            continue;
         QDir().mkpath(to);
         if (run(QStringLiteral("cp"), {QStringLiteral("-R"), source + from + QStringLiteral("/."), to}) != 0)
             return false;
