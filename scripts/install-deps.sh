@@ -9,7 +9,7 @@ PACKAGES="
     libjsoncpp-dev libjpeg62-turbo-dev libpng-dev
     iproute2 util-linux procps iputils-ping
     fonts-wqy-microhei fonts-wqy-zenhei
-    xvfb xauth
+    xvfb xauth x11-utils
     shellcheck freerdp2-x11 freerdp2-shadow-x11 dnsmasq-base udhcpc wpasupplicant openssl
 "
 

@@ -95,6 +95,7 @@ private slots:
     {
         QFile::remove(displayFile);
         qunsetenv("FBSHIM_FB1");
+        qunsetenv("FBSHIM_FB0_OFFSET");
     }
 
     void fullHdFrame()
@@ -252,6 +253,26 @@ private slots:
         QVERIFY(TestFrame::install(0, fb0, 640, 480, 32));
         qputenv("FBSHIM_FB0_FAIL", "fscreeninfo");
         verifyShowsFrame(capture(), 640, 480);
+    }
+
+    // A pixel file with a header before the device memory (as the screen
+    // file of "Xvfb -fbdir"), at an offset that is not page-aligned: the
+    // capture shows the pixels after the header, and the next capture, of
+    // another device memory, takes the mapping back and makes a new one.
+    void headerBeforePixels()
+    {
+        const QString screenFile = QStringLiteral("/tmp/xvfb-screen.raw");
+        const QByteArray header(3232, char(0x5a));
+        QVERIFY(Sandbox::writeFile(screenFile, header + TestFrame::pixels(800, 600, 32)));
+        qputenv("FBSHIM_FB0", screenFile.toLocal8Bit());
+        qputenv("FBSHIM_FB0_GEOMETRY", "800x600x32");
+        qputenv("FBSHIM_FB0_OFFSET", QByteArray::number(header.size()));
+        verifyShowsFrame(capture(), 800, 600);
+
+        qunsetenv("FBSHIM_FB0_OFFSET");
+        QVERIFY(TestFrame::install(0, fb0, 640, 480, 32));
+        verifyShowsFrame(capture(), 640, 480);
+        QFile::remove(screenFile);
     }
 
     void deviceChoice_data()

@@ -11,6 +11,11 @@
  *                        the row pitch in bytes (default: packed rows).
  *   FBSHIM_FBN_FAIL      comma-separated calls that fail on the device:
  *                        "vscreeninfo", "fscreeninfo", "mmap".
+ *   FBSHIM_FBN_OFFSET    bytes in the pixel file before the device memory
+ *                        (a header, as in the XWD screen file that
+ *                        "Xvfb -fbdir" keeps), default 0. Device offset 0 is
+ *                        this file offset; mappings need not be page-aligned
+ *                        in the file, and munmap() takes them back as given.
  *
  * access() of the device succeeds when its pixel file variable is set.
  * Opening the device gives a real descriptor of the pixel file, remembered
@@ -43,15 +48,17 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum { MaxDescriptors = 4096, MaxSide = 16384 };
+enum { MaxDescriptors = 4096, MaxSide = 16384, MaxShiftedMappings = 64 };
 enum { FailVscreeninfo = 1, FailFscreeninfo = 2, FailMmap = 4 };
 
 struct fake_device {
     atomic_int active; /* 1 while the descriptor stands for a device */
     int fail;
+    off64_t offset; /* of the device memory in the pixel file */
     struct fb_var_screeninfo var;
     struct fb_fix_screeninfo fix;
 };
@@ -65,6 +72,15 @@ static int (*real_close)(int);
 static int (*real_ioctl)(int, unsigned long, ...);
 static void* (*real_mmap)(void*, size_t, int, int, int, off_t);
 static void* (*real_mmap64)(void*, size_t, int, int, int, off64_t);
+static int (*real_munmap)(void*, size_t);
+
+/* Mappings of a device whose memory is not page-aligned in its pixel file:
+ * the address handed out and how far past the real mapping's start it is. */
+static struct {
+    char* address;
+    size_t shift;
+} shifted[MaxShiftedMappings];
+static pthread_mutex_t shifted_lock = PTHREAD_MUTEX_INITIALIZER;
 
 /* ISO C has no cast from dlsym's object pointer to a function pointer: copy the bits. */
 #define NEXT_SYMBOL(pointer, name)                                                                 \
@@ -88,6 +104,7 @@ __attribute__((constructor)) static void resolve(void)
     NEXT_SYMBOL(real_close, "close");
     NEXT_SYMBOL(real_ioctl, "ioctl");
     NEXT_SYMBOL(real_mmap, "mmap");
+    NEXT_SYMBOL(real_munmap, "munmap");
     NEXT_SYMBOL(real_mmap64, "mmap64");
 }
 
@@ -204,13 +221,26 @@ static int open_device(int index, int flags)
         return -1;
     }
     const char* fail = device_variable(index, "_FAIL", name, sizeof name);
+    const char* offset_text = device_variable(index, "_OFFSET", name, sizeof name);
+    long long offset = 0;
+    if (offset_text != NULL && *offset_text != '\0') {
+        char* end = NULL;
+        errno = 0;
+        offset = strtoll(offset_text, &end, 10);
+        if (errno != 0 || *end != '\0' || offset < 0 || offset > (1LL << 40)) {
+            fprintf(stderr, "fbshim: bad offset for /dev/fb%d\n", index);
+            errno = EINVAL;
+            return -1;
+        }
+    }
+    const off_t end_of_memory = (off_t)offset + (off_t)fix.smem_len;
 
-    grow(file, (off_t)fix.smem_len);
+    grow(file, end_of_memory);
     const int fd = real_openat(AT_FDCWD, file, flags & (O_ACCMODE | O_CLOEXEC | O_NONBLOCK));
     if (fd < 0)
         return -1;
     struct stat status;
-    if (fd >= MaxDescriptors || fstat(fd, &status) != 0 || status.st_size < (off_t)fix.smem_len) {
+    if (fd >= MaxDescriptors || fstat(fd, &status) != 0 || status.st_size < end_of_memory) {
         real_close(fd);
         errno = fd >= MaxDescriptors ? EMFILE : EIO;
         return -1;
@@ -218,6 +248,7 @@ static int open_device(int index, int flags)
     struct fake_device* fake = &fakes[fd];
     fake->var = var;
     fake->fix = fix;
+    fake->offset = (off64_t)offset;
     fake->fail = (has_word(fail, "vscreeninfo") ? FailVscreeninfo : 0)
                  | (has_word(fail, "fscreeninfo") ? FailFscreeninfo : 0)
                  | (has_word(fail, "mmap") ? FailMmap : 0);
@@ -377,11 +408,48 @@ static int check_mapping(int fd, size_t length, off64_t offset)
     return 1;
 }
 
+/* Maps device memory that starts at a file offset which need not be
+ * page-aligned: the real mapping starts at the page below, and the caller
+ * gets the address of the byte it asked for. */
+static void* map_shifted(struct fake_device* fake, void* address, size_t length, int protection,
+                         int flags, int fd, off64_t offset)
+{
+    const off64_t page = (off64_t)sysconf(_SC_PAGESIZE);
+    const off64_t start = fake->offset + offset;
+    const size_t shift = (size_t)(start % page);
+    if (shift != 0 && (flags & MAP_FIXED) != 0) {
+        errno = EINVAL;
+        return MAP_FAILED;
+    }
+    pthread_mutex_lock(&shifted_lock);
+    int slot = -1;
+    for (int i = 0; i < MaxShiftedMappings && slot < 0; ++i)
+        if (shifted[i].address == NULL)
+            slot = i;
+    void* result = MAP_FAILED;
+    if (slot < 0) {
+        errno = ENOMEM;
+    } else {
+        char* mapped = real_mmap64(address, length + shift, protection, flags, fd,
+                                   start - (off64_t)shift);
+        if (mapped != MAP_FAILED) {
+            shifted[slot].address = mapped + shift;
+            shifted[slot].shift = shift;
+            result = mapped + shift;
+        }
+    }
+    pthread_mutex_unlock(&shifted_lock);
+    return result;
+}
+
 void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset)
 {
     resolve();
     if (!check_mapping(fd, length, offset))
         return MAP_FAILED;
+    struct fake_device* fake = fake_of(fd);
+    if (fake != NULL && fake->offset != 0)
+        return map_shifted(fake, address, length, protection, flags, fd, offset);
     return real_mmap(address, length, protection, flags, fd, offset);
 }
 
@@ -390,5 +458,24 @@ void* mmap64(void* address, size_t length, int protection, int flags, int fd, of
     resolve();
     if (!check_mapping(fd, length, offset))
         return MAP_FAILED;
+    struct fake_device* fake = fake_of(fd);
+    if (fake != NULL && fake->offset != 0)
+        return map_shifted(fake, address, length, protection, flags, fd, offset);
     return real_mmap64(address, length, protection, flags, fd, offset);
+}
+
+int munmap(void* address, size_t length)
+{
+    resolve();
+    size_t shift = 0;
+    pthread_mutex_lock(&shifted_lock);
+    for (int i = 0; i < MaxShiftedMappings; ++i) {
+        if (shifted[i].address != NULL && shifted[i].address == address) {
+            shift = shifted[i].shift;
+            shifted[i].address = NULL;
+            break;
+        }
+    }
+    pthread_mutex_unlock(&shifted_lock);
+    return real_munmap((char*)address - shift, length + shift);
 }
