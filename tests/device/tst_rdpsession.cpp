@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <memory>
+
+#include <signal.h>
 
 namespace {
 const QString connectScript = QStringLiteral("/opt/zoderer/login/connect.sh");
@@ -23,6 +26,13 @@ const QString serverLog = QStringLiteral("/tmp/rdpserver.log");
 int authenticationFailures()
 {
     return int(Sandbox::readFile(serverLog).count("client authentication failure"));
+}
+
+// Logons whose credentials the server checked and accepted (its NLA
+// security context completed).
+int acceptedLogons()
+{
+    return int(Sandbox::readFile(serverLog).count("AcceptSecurityContext status SEC_I_COMPLETE_NEEDED"));
 }
 
 QStringList onConsole(const QStringList& command)
@@ -91,6 +101,24 @@ QStringList processesShowing(const QByteArray& secret)
 QStringList connectLog()
 {
     return Sandbox::standinCalls().filter(QStringLiteral("logger -t connect.sh"));
+}
+
+// The processes whose parent is parent and whose argument list contains part.
+QList<pid_t> childrenRunning(qint64 parent, const QByteArray& part)
+{
+    QList<pid_t> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& pid : entries) {
+        if (pid.toInt() <= 0)
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces, so read after its ")".
+        const QByteArray stat = Sandbox::readFile("/proc/" + pid + "/stat");
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == parent
+            && Sandbox::readFile("/proc/" + pid + "/cmdline").contains(part))
+            found.append(pid_t(pid.toInt()));
+    }
+    return found;
 }
 
 QProcessEnvironment clientEnvironment()
@@ -198,6 +226,63 @@ private slots:
         session->terminate();
         QVERIFY(session->waitForFinished(5000));
         QTRY_COMPARE_WITH_TIMEOUT(sessions(), 0, 5000);
+    }
+
+    // The built launcher, on a seeded terminal with the reference session
+    // script, connects automatically to the profile of the server: the server
+    // accepts the profile's user and password, which show in no process's
+    // argument list or environment.
+    void launcherConnectsWithTheProfile()
+    {
+        const QString profiles = QStringLiteral("/opt/zoderer/configs/usrinfodir/");
+        QCOMPARE(Sandbox::run(SEED_TERMINAL_SCRIPT, {TERMINAL_SOURCE_DIR, TERMINAL_BINARY_DIR}), 0);
+        // The seed installs the simulated session script; the reference one
+        // (with its library) replaces it.
+        for (const char* name : {"connect.sh", "devicelib.sh"}) {
+            const QByteArray script = Sandbox::readFile(QStringLiteral(TERMINAL_SOURCE_DIR "/device/login/") + name);
+            QVERIFY(!script.isEmpty());
+            QVERIFY(Sandbox::writeFile(QStringLiteral("/opt/zoderer/login/") + name, script, true));
+        }
+        // Address, user, password, port, domain, remembered, automatic
+        // connection, protocol version, countdown (the shortest, 3 s).
+        QVERIFY(Sandbox::writeFile(profiles + "192.168.1.1.usr",
+                                   QStringList{"192.168.1.1", user, password, "3389", domain, "1", "1", "0", "3"}
+                                       .join('\n')
+                                       .toUtf8()
+                                       + '\n'));
+        QVERIFY(Sandbox::writeFile(profiles + "connectfile", "192.168.1.1\n"));
+        QVERIFY(Sandbox::writeFile(profiles + "autologin", "1\n"));
+
+        // The server's log holds the earlier cases' logons too.
+        const int logonsBefore = acceptedLogons();
+        const int failuresBefore = authenticationFailures();
+        QProcessEnvironment environment = clientEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        const QString launcherLog = QStringLiteral("/tmp/launcher.log");
+        QFile::remove(launcherLog);
+        auto launcher = startProgram(LAUNCHER_PATH, {}, environment, launcherLog);
+        QCOMPARE(launcher->state(), QProcess::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(childrenRunning(launcher->processId(), "connect.sh").size(), 1, 15000);
+        const pid_t session = childrenRunning(launcher->processId(), "connect.sh").first();
+        // A failing check must not leave the session to the later cases.
+        const auto stopSession = qScopeGuard([session] { ::kill(session, SIGTERM); });
+        QTRY_VERIFY2_WITH_TIMEOUT(sessions() == 1, qPrintable(connectLog().join('\n')), 15000);
+        QCOMPARE(processesShowing(password.toUtf8()), QStringList());
+        // The server checked the profile's credentials and accepted them.
+        QTRY_COMPARE_WITH_TIMEOUT(acceptedLogons(), logonsBefore + 1, 10000);
+        QCOMPARE(authenticationFailures(), failuresBefore);
+        QCOMPARE(connectLog().filter("connecting to 192.168.1.1 port 3389 as user 'alice' domain 'WORKGROUP'").size(), 1);
+        QVERIFY(Sandbox::standinCalls().filter(password).isEmpty());
+        // The automatic connection is armed once.
+        QCOMPARE(Sandbox::readFile(profiles + "autologin"), QByteArray("0\n"));
+
+        // Stopping the session script ends the session; the launcher stays.
+        QCOMPARE(::kill(session, SIGTERM), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(sessions(), 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(childrenRunning(launcher->processId(), "connect.sh").isEmpty(), 5000);
+        QCOMPARE(launcher->state(), QProcess::Running);
+        launcher->kill();
+        QVERIFY(launcher->waitForFinished(5000));
     }
 
     // The shadow server refuses a wrong password by closing the connection
