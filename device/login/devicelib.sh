@@ -155,3 +155,15 @@ tree_manifest() {
         done
     )
 }
+
+# Powers the terminal off or restarts it (ACTION poweroff or reboot): through
+# systemd, or with the plain command where systemd cannot do it (not
+# running, or refused). Returns only when neither could.
+power() {
+    log "the terminal: $1"
+    systemctl "$1" && exit 0
+    log "systemctl $1 failed; falling back to $1"
+    "$1" && exit 0
+    log "$1 failed too: the terminal stays up"
+    return 1
+}

@@ -4,9 +4,4 @@
 # shellcheck source=devicelib.sh
 . /opt/zoderer/login/devicelib.sh
 
-log "the terminal reboots"
-systemctl reboot && exit 0
-log "systemctl reboot failed; falling back to reboot"
-reboot && exit 0
-log "the terminal could not be rebooted"
-exit 1
+power reboot

@@ -55,16 +55,6 @@ class TestDeviceScripts : public QObject
         return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
     }
 
-    static QStringList loggedLines()
-    {
-        QStringList lines;
-        for (const QString& call : Sandbox::standinCalls()) {
-            if (call.startsWith("logger "))
-                lines.append(call);
-        }
-        return lines;
-    }
-
     // Every file and directory below dir as "relative path=content".
     static QStringList tree(const QString& dir)
     {
@@ -175,7 +165,7 @@ private slots:
         if (exitCode == 0 && script != "deletepasswd.sh")
             QVERIFY(PasswordRules::isStored(arguments.constLast()));
         // One log line, which holds no password.
-        const QStringList logged = loggedLines();
+        const QStringList logged = Sandbox::loggedLines();
         QCOMPARE(logged.size(), 1);
         QVERIFY2(logged.first().startsWith("logger -t " + script + " -- "), qPrintable(logged.first()));
         for (const QString& password : arguments) {
@@ -241,7 +231,7 @@ private slots:
         QCOMPARE(info.password, values.at(2));
         QCOMPARE(info.port, values.at(3).toInt());
 
-        const QStringList logged = loggedLines();
+        const QStringList logged = Sandbox::loggedLines();
         QCOMPARE(logged.size(), 1);
         QVERIFY2(!logged.first().contains(values.at(2)), qPrintable(logged.first()));
     }

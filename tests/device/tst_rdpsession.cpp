@@ -100,7 +100,7 @@ QStringList processesShowing(const QByteArray& secret)
 
 QStringList connectLog()
 {
-    return Sandbox::standinCalls().filter(QStringLiteral("logger -t connect.sh"));
+    return Sandbox::loggedLines(QStringLiteral("connect.sh"));
 }
 
 // The processes whose parent is parent and whose argument list contains part.

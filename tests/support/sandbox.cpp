@@ -133,6 +133,18 @@ QStringList Sandbox::standinCalls(const QString& hostRoot)
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QStringList Sandbox::loggedLines(const QString& tag)
+{
+    const QString prefix
+        = tag.isEmpty() ? QStringLiteral("logger ") : QStringLiteral("logger -t ") + tag + QLatin1Char(' ');
+    QStringList lines;
+    for (const QString& call : standinCalls()) {
+        if (call.startsWith(prefix))
+            lines.append(call);
+    }
+    return lines;
+}
+
 QString Sandbox::hostRoot(const QString& host)
 {
     return QStringLiteral("/run/sandbox/hosts/") + host;

@@ -48,6 +48,9 @@ public:
     // under the given root ("" for this host, "/run/sandbox/hosts/t1" for a
     // LAN host).
     static QStringList standinCalls(const QString& hostRoot = QString());
+    // The system log lines the device scripts wrote through the logger
+    // stand-in ("logger -t TAG -- TEXT"), of one tag or of all.
+    static QStringList loggedLines(const QString& tag = QString());
 
     // A UDP socket bound to 0.0.0.0:port (shared address) created in the
     // network namespace of host name ("console", "t1"...); empty name
