@@ -156,56 +156,83 @@ setup() {
             wait_running "$name"
         fi
     done
-    make_host_tree console
+    start_host_tree console
+    wait_host_tree console
     exec "$@"
 }
 
 # A host's private file tree (and its own /sys, which "ip netns exec"
 # mounts), kept in a mount namespace that a sleeping holder process keeps
-# alive, so that every later command on the host sees the same files.
-make_host_tree() {
-    local name=$1 dir=$STATE/hosts/$1
+# alive, so that every later command on the host sees the same files. With a
+# CIDR the holder first brings up the host's lo and eth0 at that address.
+# Returns at once: wait_host_tree waits for the holder.
+start_host_tree() {
+    local name=$1 cidr=${2:-} dir=$STATE/hosts/$1 net=""
     mkdir -p "$dir/opt" "$dir/tmp" "$dir/etc-upper" "$dir/etc-work"
     chmod 1777 "$dir/tmp"
+    # One ip run for the three changes: at a LAN of hundreds of hosts, every
+    # process started per host is seconds of set-up.
+    [[ -n $cidr ]] &&
+        net="printf 'link set lo up\naddr add $cidr brd + dev eth0\nlink set eth0 up\n' | ip -batch - &&"
     ip netns exec "$name" unshare --mount --propagation private sh -c "
+        $net
         mount --bind '$dir/opt' /opt &&
         mount --bind '$dir/tmp' /tmp &&
         mount -t overlay host-etc -o 'lowerdir=/etc,upperdir=$dir/etc-upper,workdir=$dir/etc-work' /etc &&
         echo \$\$ > '$dir/pid.new' && mv '$dir/pid.new' '$dir/pid' &&
         exec sleep infinity" </dev/null >/dev/null 2>&1 &
-    local tries=0
-    until [[ -s $dir/pid ]]; do
-        ((++tries < 500)) || die "host $name did not come up"
-        sleep 0.01
+}
+
+# Waits until the holders of the named hosts are up, 5 s at most each.
+wait_host_tree() {
+    local name tries
+    for name in "$@"; do
+        tries=0
+        until [[ -s $STATE/hosts/$name/pid ]]; do
+            ((++tries < 500)) || die "host $name did not come up"
+            sleep 0.01
+        done
     done
 }
+
+# The terminals' addresses: 192.168.1.11 up to .254 in one /24.
+readonly LAN_MAX=244
 
 lan() {
     require_inside lan
     local count=${1:?usage: sandbox.sh lan N}
-    ip link add br0 type bridge
-    ip link set br0 up
+    [[ $count =~ ^[0-9]+$ ]] && ((count >= 1 && count <= LAN_MAX)) ||
+        die "lan: 1 to $LAN_MAX terminals (192.168.1.11 up to .254)"
     # The single-terminal link to "console" is replaced by the bridge.
     ip -n console link del eth0 2>/dev/null || true
-    attach console 192.168.1.1/24 c0
-    ip -n console route add default dev eth0
+    # Every namespace, link and bridge port in one ip run.
     local k
+    {
+        echo "link add br0 type bridge"
+        echo "link set br0 up"
+        attach console c0
+        for ((k = 1; k <= count; k++)); do
+            echo "netns add t$k"
+            attach "t$k" "v$k"
+        done
+    } | ip -batch -
+    ip -n console addr add 192.168.1.1/24 brd + dev eth0
+    ip -n console link set eth0 up
+    ip -n console route add default dev eth0
+    local hosts=()
     for ((k = 1; k <= count; k++)); do
-        ip netns add "t$k"
-        ip -n "t$k" link set lo up
-        attach "t$k" "192.168.1.$((10 + k))/24" "v$k"
-        make_host_tree "t$k"
+        start_host_tree "t$k" "192.168.1.$((10 + k))/24"
+        hosts+=("t$k")
     done
+    wait_host_tree "${hosts[@]}"
 }
 
-# Gives namespace NS an eth0 with address CIDR, plugged into the bridge.
+# The ip commands that give namespace NS an eth0 plugged into the bridge as PORT.
 attach() {
-    local ns=$1 cidr=$2 port=$3
-    ip link add "$port" type veth peer name eth0 netns "$ns"
-    ip link set "$port" master br0
-    ip link set "$port" up
-    ip -n "$ns" addr add "$cidr" brd + dev eth0
-    ip -n "$ns" link set eth0 up
+    local ns=$1 port=$2
+    echo "link add $port type veth peer name eth0 netns $ns"
+    echo "link set $port master br0"
+    echo "link set $port up"
 }
 
 host() {
