@@ -1,7 +1,7 @@
+#include "reportsender.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QSet>
 #include <QThread>
@@ -19,18 +19,6 @@
 namespace {
 
 const QByteArray Request = "##{\"content\":\"\",\"key\":\"TERMINALMSG_REQUEST\",\"userId\":\"\"}\n";
-
-// The reporting terminal's address, or empty for anything but a report.
-QString reporter(const QByteArray& datagram)
-{
-    if (!datagram.startsWith("##"))
-        return {};
-    const QJsonObject packet = QJsonDocument::fromJson(datagram.mid(2)).object();
-    if (packet.value("key").toString() != QLatin1String("TERMINALMSG"))
-        return {};
-    const QByteArray content = packet.value("content").toString().toLatin1();
-    return QJsonDocument::fromJson(content).object().value("ip").toString();
-}
 
 } // namespace
 
@@ -70,7 +58,7 @@ int main(int argc, char* argv[])
                 && !socket.waitForReadyRead(int(timeoutMs - clock.elapsed())))
                 continue;
             while (socket.hasPendingDatagrams()) {
-                const QString ip = reporter(socket.receiveDatagram().data());
+                const QString ip = reportSender(socket.receiveDatagram().data());
                 if (!ip.isEmpty() && !seen.contains(ip)) {
                     seen.insert(ip);
                     lastMs = double(clock.nsecsElapsed()) / 1e6;

@@ -1,0 +1,193 @@
+#!/bin/bash
+# The fleet console at scale: N terminals (default 200), each a real termagent
+# with the simulated device scripts on its own host of the sandbox LAN, seeded
+# as scripts/seed-terminal.sh seeds the demo's terminal, and termctl on the
+# console host. Prints the LAN's and the agents' start-up, then:
+#   1. discover --time 3 --json, ROUNDS rounds: terminals listed, the delay of
+#      the last report (timed by a listener beside the console), reports the
+#      console's socket lost, the console's CPU time and peak memory;
+#   2. probe of 192.168.1.0/24 with 10 agents stopped: wall time, console CPU,
+#      terminals per state;
+#   3. rollout of a small package to 192.168.1.0/24, 20 at a time: wall time
+#      against the console's CPU time and the agents' CPU time;
+#   4. serve with every card's thumbnail asked for as the page does: memory and
+#      the age of the thumbnails served.
+# Steps 2 to 4 run when termctl --help lists the command.
+#
+#   bench/fleet.sh [BUILD_DIR] [TERMINALS] [ROUNDS]     (run from anywhere, outside the sandbox)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+count=${2:-200}
+rounds=${3:-5}
+sandbox=$root/tests/sandbox/sandbox.sh
+
+if [[ ${TERMINAL_SANDBOX:-} != 1 ]]; then
+    exec "$sandbox" -- "$0" "$build" "$count" "$rounds"
+fi
+# shellcheck source=sandboxagent.sh
+. "$root/bench/sandboxagent.sh"
+
+termctl=$build/console/termctl
+work=/run/fleet # on the sandbox's /run, which every host sees
+hosts=/run/sandbox/hosts
+mkdir -p $work
+clk=$(getconf CLK_TCK)
+
+now() { echo "$EPOCHREALTIME"; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "-" }'; }
+on_console() { "$sandbox" host console -- "$@"; }
+# Every UDP datagram the console host's sockets lost to a full buffer.
+console_udp_drops() { on_console awk '/^Udp:/ && $2 ~ /^[0-9]/ { print $6 }' /proc/net/snmp; }
+# The console's CPU seconds and peak KiB of one command: "WALL USER SYS MAXRSS".
+timed_console() { on_console /usr/bin/time -f '%e %U %S %M' -o $work/time "$@"; }
+# The figures of the last timed_console (time adds a line before them on a failure).
+read_time() { read -r wall user sys rss < <(tail -1 $work/time); }
+has_command() { "$termctl" --help | grep -q "^  $1 "; }
+
+started=$(now)
+"$sandbox" lan "$count" >/dev/null
+echo "LAN of $count terminals built in $(since "$started") s"
+
+# The demo terminal's tree on t1, the template of every other terminal; the
+# agent's 10 MB binary is one file, linked into each tree (/run is one file
+# system), so its pages are shared as on a fleet of separate machines.
+"$sandbox" host t1 -- bash -c ". '$root/bench/sandboxagent.sh' && install_agent '$build' &&
+    '$root/scripts/seed-terminal.sh' '$root' '$build'" >/dev/null
+mv $hosts/t1/opt/zoderer/termagent/termagent $work/termagent
+cp -a $hosts/t1/opt $work/template-opt
+cp -a $hosts/t1/tmp $work/template-tmp
+# One desktop frame that every agent's framebuffer stand-in maps.
+frame=$work/frame
+truncate -s $((1024 * 768 * 4)) $frame
+agents=()
+# start_agent K: terminal K's tree (cloned from t1's the first time), its own
+# name, number and remote-desktop user, and its agent; sets agents[K].
+start_agent() {
+    local k=$1 top=$hosts/t$1
+    if [[ ! -e $top/opt/zoderer/termagent/termagent ]]; then
+        if [[ $k != 1 ]]; then
+            cp -a $work/template-opt/. "$top/opt/"
+            cp -a $work/template-tmp/. "$top/tmp/"
+        fi
+        ln $work/termagent "$top/opt/zoderer/termagent/termagent"
+        printf '10.0.0.50\nuser%d\nsecret\n3389\n' "$k" > "$top/opt/zoderer/configs/usrinfodir/connectfile"
+    fi
+    rm -f "$top/tmp/agent.log"
+    "$sandbox" host "t$k" -- env LD_PRELOAD="$build/tests/sandbox/fbshim/libfbshim.so" \
+        FBSHIM_FB0=$frame FBSHIM_FB0_GEOMETRY=1024x768x32 \
+        sh -c "printf 'term-$k\n$k\n' > /etc/hostname_s && exec /opt/zoderer/termagent/termagent 2>/tmp/agent.log" \
+        </dev/null >/dev/null &
+    agents[k]=$!
+}
+# wait_agents K...: until each agent has logged its start, 120 s at most.
+wait_agents() {
+    local k tries=0
+    for k in "$@"; do
+        until grep -qs "Terminclient version" $hosts/t"$k"/tmp/agent.log; do
+            ((++tries < 1200)) || { echo "agent t$k did not start" >&2; exit 1; }
+            sleep 0.1
+        done
+    done
+}
+agent_ticks() {
+    local pid total=0
+    for pid in "${agents[@]}"; do
+        total=$((total + $(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
+    done
+    echo "$total"
+}
+
+started=$(now)
+all=()
+for ((k = 1; k <= count; k++)); do
+    start_agent "$k"
+    all+=("$k")
+done
+wait_agents "${all[@]}"
+echo "$count agents started in $(since "$started") s"
+sleep 3 # their start-up reports, answered by one another's agents, settle
+
+echo
+echo "1. termctl discover --time 3 --json, $rounds rounds"
+for ((r = 1; r <= rounds; r++)); do
+    on_console "$build/bench/bench_report_listener" 3.5 >$work/listener 2>$work/listener.err &
+    listener=$!
+    until grep -qs ready $work/listener.err; do sleep 0.05; done
+    drops=$(console_udp_drops)
+    timed_console "$termctl" discover --time 3 --json >$work/discover
+    wait $listener
+    lost=$(($(console_udp_drops) - drops))
+    read -r heard last_ms listener_drops <$work/listener
+    read_time
+    listed=$(grep -c '"ip"' $work/discover || true)
+    echo "$listed $heard $last_ms $((lost - listener_drops)) $user $sys $rss" >>$work/rounds
+    printf '   round %d: listed %d of %d, %d heard, last report after %s ms, console socket lost %d, CPU %.2f s, peak RSS %d KiB\n' \
+        "$r" "$listed" "$count" "$heard" "$last_ms" $((lost - listener_drops)) \
+        "$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" "$rss"
+    sleep 1
+done
+awk '{ print $1 }' $work/rounds | median >$work/m1
+awk '{ print $3 }' $work/rounds | median >$work/m2
+awk '{ print $5 + $6 }' $work/rounds | median >$work/m3
+awk '{ print $7 }' $work/rounds | median >$work/m4
+printf '   median: listed %s of %d, last report after %s ms, console CPU %s s, peak RSS %s KiB\n' \
+    "$(cat $work/m1)" "$count" "$(cat $work/m2)" "$(cat $work/m3)" "$(cat $work/m4)"
+version=$(grep -o '"version":"[^"]*"' $work/discover | head -1 | cut -d'"' -f4)
+
+echo
+echo "2. termctl probe 192.168.1.0/24 --json, 10 agents stopped"
+if has_command probe; then
+    stopped=()
+    for ((k = count; k > count - 10 && k > 0; k--)); do
+        kill "${agents[k]}"
+        stopped+=("$k")
+    done
+    for k in "${stopped[@]}"; do wait "${agents[k]}" 2>/dev/null || true; done
+    timed_console "$termctl" probe 192.168.1.0/24 --json >$work/probe || true
+    read_time
+    printf '   wall %s s, console CPU %.2f s, peak RSS %d KiB; per state:' "$wall" \
+        "$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" "$rss"
+    grep -o '"state" *: *"[a-z]*"' $work/probe | cut -d'"' -f4 | sort | uniq -c | awk '{ printf " %s %d", $2, $1 }'
+    echo
+    for k in "${stopped[@]}"; do start_agent "$k"; done
+    wait_agents "${stopped[@]}"
+else
+    echo "   skipped: termctl has no probe"
+fi
+
+echo
+echo "3. termctl rollout PKG --targets 192.168.1.0/24 --batch 20 --expect-version $version"
+if has_command rollout; then
+    mkdir -p $work/software
+    head -c 1048576 /dev/urandom >$work/software/payload
+    echo "$version" >$work/software/VERSION
+    "$root/scripts/make-update.sh" $work/software $work/update.tar.gz
+    before=$(agent_ticks)
+    timed_console "$termctl" rollout $work/update.tar.gz --targets 192.168.1.0/24 --batch 20 \
+        --expect-version "$version" >$work/rollout 2>&1 || true
+    read_time
+    awk -v w="$wall" -v u="$user" -v s="$sys" -v m="$rss" -v t=$(($(agent_ticks) - before)) -v clk="$clk" 'BEGIN {
+        printf "   wall %s s, console CPU %.2f s (%.0f %% of the wall time), peak RSS %d KiB, agents CPU %.1f s\n",
+            w, u + s, 100 * (u + s) / w, m, t / clk }'
+    tail -3 $work/rollout | sed 's/^/   /'
+else
+    echo "   skipped: termctl has no rollout"
+fi
+
+echo
+echo "4. termctl serve, every card's thumbnail asked for"
+if has_command serve; then
+    on_console "$termctl" serve --listen 127.0.0.1:8080 2>$work/serve.err &
+    serve=$!
+    until grep -qs "dashboard is at" $work/serve.err; do sleep 0.1; done
+    on_console "$build/bench/bench_thumbnail_age" http://127.0.0.1:8080 $frame 1024x768 "$count" 20 30
+    printf '   serve: RSS %d KiB, peak %d KiB, CPU %.1f s\n' \
+        "$(awk '/VmRSS/ { print $2 }' /proc/$serve/status)" "$(awk '/VmHWM/ { print $2 }' /proc/$serve/status)" \
+        "$(awk -v clk="$clk" '{ print ($14 + $15) / clk }' /proc/$serve/stat)"
+    kill $serve
+else
+    echo "   skipped: termctl has no serve"
+fi
+kill "${agents[@]}" 2>/dev/null || true
