@@ -12,12 +12,13 @@
 #include <sys/stat.h>
 
 // Listens beside a console (the port is shared) and times its discovery from
-// outside: from the first report request heard, for SECONDS, the distinct
-// terminals that reported and when the last new one came. Prints "ready" on
-// standard error once bound, then one line: "DISTINCT LAST_MS DROPS", DROPS
-// being the datagrams this socket's own full buffer lost, so that the
+// outside: from the first report request heard until COUNT terminals have
+// reported or MAX_SECONDS have passed. Prints "ready" on standard error once
+// bound and "request" when the request is heard, then one line: "IN_WINDOW DISTINCT LAST_MS DROPS": the terminals
+// heard within the console's WINDOW seconds, all heard, when the last new one
+// came, and the datagrams this socket's own full buffer lost, so that the
 // console's losses can be told apart from the listener's.
-//   bench_report_listener SECONDS
+//   bench_report_listener COUNT WINDOW MAX_SECONDS
 
 namespace {
 
@@ -46,9 +47,11 @@ long long socketDrops(int descriptor)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const double seconds = app.arguments().value(1).toDouble();
-    if (seconds <= 0) {
-        std::fprintf(stderr, "usage: %s SECONDS\n", argv[0]);
+    const int count = app.arguments().value(1).toInt();
+    const double windowMs = app.arguments().value(2).toDouble() * 1000;
+    const qint64 maxMs = qint64(app.arguments().value(3).toDouble() * 1000);
+    if (count <= 0 || windowMs <= 0 || maxMs <= 0) {
+        std::fprintf(stderr, "usage: %s COUNT WINDOW MAX_SECONDS\n", argv[0]);
         return 2;
     }
     QUdpSocket socket;
@@ -63,26 +66,29 @@ int main(int argc, char* argv[])
     QElapsedTimer clock;
     QSet<QString> seen;
     double lastMs = -1;
-    const qint64 windowMs = qint64(seconds * 1000);
-    while (!clock.isValid() || clock.elapsed() < windowMs) {
-        const int waitMs = clock.isValid() ? int(windowMs - clock.elapsed()) : -1;
+    int inWindow = 0;
+    while (!clock.isValid() || (seen.size() < count && clock.elapsed() < maxMs)) {
+        const int waitMs = clock.isValid() ? int(maxMs - clock.elapsed()) : -1;
         if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(waitMs))
             continue;
         while (socket.hasPendingDatagrams()) {
             const QByteArray datagram = socket.receiveDatagram().data();
             if (!clock.isValid()) {
-                if (datagram.contains(RequestKey))
+                if (datagram.contains(RequestKey)) {
                     clock.start();
+                    std::fprintf(stderr, "request\n");
+                }
                 continue;
             }
             const QString ip = reportSender(datagram);
             if (!ip.isEmpty() && !seen.contains(ip)) {
                 seen.insert(ip);
                 lastMs = double(clock.nsecsElapsed()) / 1e6;
+                inWindow += lastMs <= windowMs ? 1 : 0;
             }
         }
     }
-    std::printf("%lld %.1f %lld\n", static_cast<long long>(seen.size()), lastMs,
+    std::printf("%d %lld %.1f %lld\n", inWindow, static_cast<long long>(seen.size()), lastMs,
                 socketDrops(int(socket.socketDescriptor())));
     return 0;
 }

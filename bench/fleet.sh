@@ -3,16 +3,20 @@
 # with the simulated device scripts on its own host of the sandbox LAN, seeded
 # as scripts/seed-terminal.sh seeds the demo's terminal, and termctl on the
 # console host. Prints the LAN's and the agents' start-up, then:
-#   1. discover --time 3 --json, ROUNDS rounds: terminals listed, the delay of
-#      the last report (timed by a listener beside the console), reports the
-#      console's socket lost, the console's CPU time and peak memory;
+#   1. discover --time 3 --json, ROUNDS rounds: terminals listed, and, timed
+#      by a listener beside the console, those heard within the 3 s and the
+#      delay of the last of all reports (20 s at most); reports the console's
+#      socket lost, the console's CPU time and peak memory;
 #   2. probe of 192.168.1.0/24 with 10 agents stopped: wall time, console CPU,
 #      terminals per state;
 #   3. rollout of a small package to 192.168.1.0/24, 20 at a time: wall time
 #      against the console's CPU time and the agents' CPU time;
 #   4. serve with every card's thumbnail asked for as the page does: memory and
 #      the age of the thumbnails served.
-# Steps 2 to 4 run when termctl --help lists the command.
+#   1b. the same round with the console held up (stopped) from its request
+#      until every report has come: reports its socket held and lost;
+# Steps 2 to 4 run when termctl --help lists the command. TERMCTL=PATH measures
+# another build of termctl (an older one, for figures before a change).
 #
 #   bench/fleet.sh [BUILD_DIR] [TERMINALS] [ROUNDS]     (run from anywhere, outside the sandbox)
 set -euo pipefail
@@ -23,12 +27,12 @@ rounds=${3:-5}
 sandbox=$root/tests/sandbox/sandbox.sh
 
 if [[ ${TERMINAL_SANDBOX:-} != 1 ]]; then
-    exec "$sandbox" -- "$0" "$build" "$count" "$rounds"
+    TERMCTL=${TERMCTL:+$(readlink -f "$TERMCTL")} exec "$sandbox" -- "$0" "$build" "$count" "$rounds"
 fi
 # shellcheck source=sandboxagent.sh
 . "$root/bench/sandboxagent.sh"
 
-termctl=$build/console/termctl
+termctl=${TERMCTL:-$build/console/termctl}
 work=/run/fleet # on the sandbox's /run, which every host sees
 hosts=/run/sandbox/hosts
 mkdir -p $work
@@ -112,28 +116,42 @@ sleep 3 # their start-up reports, answered by one another's agents, settle
 echo
 echo "1. termctl discover --time 3 --json, $rounds rounds"
 for ((r = 1; r <= rounds; r++)); do
-    on_console "$build/bench/bench_report_listener" 3.5 >$work/listener 2>$work/listener.err &
+    on_console "$build/bench/bench_report_listener" "$count" 3 20 >$work/listener 2>$work/listener.err &
     listener=$!
     until grep -qs ready $work/listener.err; do sleep 0.05; done
     drops=$(console_udp_drops)
     timed_console "$termctl" discover --time 3 --json >$work/discover
     wait $listener
     lost=$(($(console_udp_drops) - drops))
-    read -r heard last_ms listener_drops <$work/listener
+    read -r within heard last_ms listener_drops <$work/listener
     read_time
     listed=$(grep -c '"ip"' $work/discover || true)
-    echo "$listed $heard $last_ms $((lost - listener_drops)) $user $sys $rss" >>$work/rounds
-    printf '   round %d: listed %d of %d, %d heard, last report after %s ms, console socket lost %d, CPU %.2f s, peak RSS %d KiB\n' \
-        "$r" "$listed" "$count" "$heard" "$last_ms" $((lost - listener_drops)) \
+    echo "$listed $within $heard $last_ms $((lost - listener_drops)) $user $sys $rss" >>$work/rounds
+    printf '   round %d: listed %d; heard within 3 s %d, in all %d, the last after %s ms; lost by the console socket %d, by the listener %d; console CPU %.2f s, peak RSS %d KiB\n' \
+        "$r" "$listed" "$within" "$heard" "$last_ms" $((lost - listener_drops)) "$listener_drops" \
         "$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" "$rss"
     sleep 1
 done
-awk '{ print $1 }' $work/rounds | median >$work/m1
-awk '{ print $3 }' $work/rounds | median >$work/m2
-awk '{ print $5 + $6 }' $work/rounds | median >$work/m3
-awk '{ print $7 }' $work/rounds | median >$work/m4
-printf '   median: listed %s of %d, last report after %s ms, console CPU %s s, peak RSS %s KiB\n' \
-    "$(cat $work/m1)" "$count" "$(cat $work/m2)" "$(cat $work/m3)" "$(cat $work/m4)"
+for column in 1 2 4 5; do awk -v c=$column '{ print $c }' $work/rounds | median >$work/m$column; done
+awk '{ print $6 + $7 }' $work/rounds | median >$work/m6
+awk '{ print $8 }' $work/rounds | median >$work/m8
+printf '   median: listed %s of %d (heard within 3 s %s), the last report after %s ms, lost by the console socket %s, console CPU %s s, peak RSS %s KiB\n' \
+    "$(cat $work/m1)" "$count" "$(cat $work/m2)" "$(cat $work/m4)" "$(cat $work/m5)" "$(cat $work/m6)" "$(cat $work/m8)"
+echo "1b. the same, the console stopped from its request until every report has come"
+on_console "$build/bench/bench_report_listener" "$count" 3 20 >$work/listener 2>$work/listener.err &
+listener=$!
+until grep -qs ready $work/listener.err; do sleep 0.05; done
+drops=$(console_udp_drops)
+on_console "$termctl" discover --time 3 --json >$work/discover &
+console=$!
+until grep -qs request $work/listener.err; do sleep 0.01; done
+kill -STOP $console
+wait $listener
+kill -CONT $console
+wait $console
+read -r within heard last_ms listener_drops <$work/listener
+printf '   listed %d of %d heard; lost by the console socket %d\n' "$(grep -c '"ip"' $work/discover || true)" \
+    "$heard" $(($(console_udp_drops) - drops - listener_drops))
 version=$(grep -o '"version":"[^"]*"' $work/discover | head -1 | cut -d'"' -f4)
 
 echo

@@ -45,14 +45,22 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
                     .arg(socket.errorString());
         return false;
     }
+    // A fleet answers at once: the default buffer holds about 160 reports, so
+    // a console held up for a moment would lose the rest. The system caps the
+    // size asked for (net.core.rmem_max), doubling at least the default.
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                           int(ReportTable::MaxTerminals * ReportBufferBytes));
     QEventLoop loop;
-    QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&] {
+    const auto drain = [&] {
         while (socket.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = socket.receiveDatagram();
             if (!datagram.isValid())
                 break;
             reports.addDatagram(datagram.data(), datagram.senderAddress().toIPv4Address());
         }
+    };
+    QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&] {
+        drain();
         if (!awaitedIp.empty() && reports.find(awaitedIp) != nullptr)
             loop.quit();
     });
@@ -60,5 +68,8 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
         return false;
     QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
     loop.exec();
+    // Reports queued by the end of the time came within it, though a busy
+    // console had not read them yet.
+    drain();
     return true;
 }

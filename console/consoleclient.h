@@ -13,6 +13,8 @@ class ConsoleClient
 {
 public:
     static constexpr quint16 Port = ShareKeys::UdpPort;
+    // What one report of about 600 bytes takes of a socket's receive buffer.
+    static constexpr int ReportBufferBytes = 1280;
 
     // Sends one packet to port 9800 of the destination (host order).
     static bool send(const std::string& key, const std::string& content, quint32 destination,
