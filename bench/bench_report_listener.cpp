@@ -1,14 +1,17 @@
 #include "reportsender.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QNetworkDatagram>
 #include <QSet>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 // Listens beside a console (the port is shared) and times its discovery from
@@ -42,6 +45,26 @@ long long socketDrops(int descriptor)
     return -1;
 }
 
+double nowMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The arrival time a received message carries, or now when it has none.
+double arrivalMs(msghdr& message)
+{
+    for (cmsghdr* part = CMSG_FIRSTHDR(&message); part; part = CMSG_NXTHDR(&message, part)) {
+        if (part->cmsg_level == SOL_SOCKET && part->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec arrived{};
+            std::memcpy(&arrived, CMSG_DATA(part), sizeof arrived);
+            return double(arrived.tv_sec) * 1e3 + double(arrived.tv_nsec) / 1e6;
+        }
+    }
+    return nowMs();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -59,36 +82,52 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bind: %s\n", qPrintable(socket.errorString()));
         return 1;
     }
+    const int descriptor = int(socket.socketDescriptor());
     // As large as the system allows: the listener must not lose what it times.
-    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024 * 1024);
+    const int bufferBytes = 64 * 1024 * 1024;
+    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &bufferBytes, sizeof bufferBytes);
+    // The kernel's arrival times: on a loaded machine this process may read
+    // a datagram long after it came.
+    const int on = 1;
+    ::setsockopt(descriptor, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     std::fprintf(stderr, "ready\n");
 
-    QElapsedTimer clock;
+    double requestMs = -1;
     QSet<QString> seen;
     double lastMs = -1;
     int inWindow = 0;
-    while (!clock.isValid() || (seen.size() < count && clock.elapsed() < maxMs)) {
-        const int waitMs = clock.isValid() ? int(maxMs - clock.elapsed()) : -1;
-        if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(waitMs))
+    char data[65536];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    while (requestMs < 0 || (seen.size() < count && nowMs() - requestMs < double(maxMs))) {
+        pollfd waiting{descriptor, POLLIN, 0};
+        if (::poll(&waiting, 1, 100) <= 0)
             continue;
-        while (socket.hasPendingDatagrams()) {
-            const QByteArray datagram = socket.receiveDatagram().data();
-            if (!clock.isValid()) {
-                if (datagram.contains(RequestKey)) {
-                    clock.start();
-                    std::fprintf(stderr, "request\n");
-                }
-                continue;
+        iovec part{data, sizeof data};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t size = ::recvmsg(descriptor, &message, 0);
+        if (size < 0)
+            continue;
+        const double arrivedMs = arrivalMs(message);
+        const QByteArray datagram(data, qsizetype(size));
+        if (requestMs < 0) {
+            if (datagram.contains(RequestKey)) {
+                requestMs = arrivedMs;
+                std::fprintf(stderr, "request\n");
             }
-            const QString ip = reportSender(datagram);
-            if (!ip.isEmpty() && !seen.contains(ip)) {
-                seen.insert(ip);
-                lastMs = double(clock.nsecsElapsed()) / 1e6;
-                inWindow += lastMs <= windowMs ? 1 : 0;
-            }
+            continue;
+        }
+        const QString ip = reportSender(datagram);
+        if (!ip.isEmpty() && !seen.contains(ip)) {
+            seen.insert(ip);
+            lastMs = std::max(lastMs, arrivedMs - requestMs);
+            inWindow += arrivedMs - requestMs <= windowMs ? 1 : 0;
         }
     }
     std::printf("%d %lld %.1f %lld\n", inWindow, static_cast<long long>(seen.size()), lastMs,
-                socketDrops(int(socket.socketDescriptor())));
+                socketDrops(descriptor));
     return 0;
 }

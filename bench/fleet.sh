@@ -142,8 +142,8 @@ on_console "$build/bench/bench_report_listener" "$count" 3 20 >$work/listener 2>
 listener=$!
 until grep -qs ready $work/listener.err; do sleep 0.05; done
 drops=$(console_udp_drops)
-on_console "$termctl" discover --time 3 --json >$work/discover &
-console=$!
+"$sandbox" host console -- "$termctl" discover --time 3 --json >$work/discover &
+console=$! # termctl itself: the sandbox and nsenter exec it
 until grep -qs request $work/listener.err; do sleep 0.01; done
 kill -STOP $console
 wait $listener
