@@ -11,8 +11,8 @@
 #      terminals per state;
 #   3. rollout of a small package to 192.168.1.0/24, 20 at a time: wall time
 #      against the console's CPU time and the agents' CPU time;
-#   4. serve with every card's thumbnail asked for as the page does: memory and
-#      the age of the thumbnails served.
+#   4. serve with every card's thumbnail asked for as the page does: answers per
+#      round, how often each card gets a new picture, the console's memory.
 #   1b. the same round with the console held up (stopped) from its request
 #      until every report has come: reports its socket held and lost;
 # Steps 2 to 4 run when termctl --help lists the command. TERMCTL=PATH measures
@@ -29,7 +29,7 @@ sandbox=$root/tests/sandbox/sandbox.sh
 if [[ ${TERMINAL_SANDBOX:-} != 1 ]]; then
     TERMCTL=${TERMCTL:+$(readlink -f "$TERMCTL")} exec "$sandbox" -- "$0" "$build" "$count" "$rounds"
 fi
-# shellcheck source=sandboxagent.sh
+# shellcheck source-path=SCRIPTDIR source=sandboxagent.sh
 . "$root/bench/sandboxagent.sh"
 
 termctl=${TERMCTL:-$build/console/termctl}
@@ -43,6 +43,7 @@ since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "-" }'; }
 on_console() { "$sandbox" host console -- "$@"; }
 # Every UDP datagram the console host's sockets lost to a full buffer.
+# shellcheck disable=SC2016 # awk's own fields
 console_udp_drops() { on_console awk '/^Udp:/ && $2 ~ /^[0-9]/ { print $6 }' /proc/net/snmp; }
 # The console's CPU seconds and peak KiB of one command: "WALL USER SYS MAXRSS".
 timed_console() { on_console /usr/bin/time -f '%e %U %S %M' -o $work/time "$@"; }
@@ -101,6 +102,36 @@ agent_ticks() {
         total=$((total + $(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
     done
     echo "$total"
+}
+
+# thumbnail_rounds DIR ROUNDS, on the console host: opens a session as the
+# page does, then asks for every card's thumbnail (6 at a time, as a browser
+# does) each 3 s; prints the answers per round and, per card, the interval
+# between new pictures.
+thumbnail_rounds() {
+    local dir=$1 rounds=$2 url=http://127.0.0.1:8080 r
+    curl -s -c "$dir/cookies" $url/ >/dev/null
+    curl -s -b "$dir/cookies" $url/api/terminals | grep -o '"ip":"[^"]*"' | cut -d'"' -f4 >"$dir/ips"
+    mkdir -p "$dir/thumbs"
+    : >"$dir/changes"
+    for ((r = 1; r <= rounds; r++)); do
+        local begun=$EPOCHREALTIME
+        xargs -P 6 -I{} curl -s -b "$dir/cookies" -o "$dir/thumbs/{}.new" -w '%{http_code} {}\n' \
+            "$url/api/terminals/{}/screen" <"$dir/ips" >"$dir/answers"
+        local ip
+        while read -r code ip; do
+            [[ $code == 200 ]] || continue
+            cmp -s "$dir/thumbs/$ip.new" "$dir/thumbs/$ip" && continue
+            mv "$dir/thumbs/$ip.new" "$dir/thumbs/$ip"
+            echo "$ip $EPOCHREALTIME" >>"$dir/changes"
+        done <"$dir/answers"
+        awk -v r="$r" -v t="$(awk -v a="$begun" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }')" \
+            '{ n[$1]++ } END { printf "round %d: %.1f s, %d pictures, %d not yet (202), %d other\n", r, t, n[200], n[202], NR - n[200] - n[202] }' \
+            "$dir/answers"
+        sleep 3
+    done
+    sort -k1,1 -k2,2g "$dir/changes" | awk '$1 == ip { print $2 - t } { ip = $1; t = $2 }' | sort -g |
+        awk '{ v[NR] = $1 } END { if (NR) printf "new picture of a card every: median %.1f s, max %.1f s\n", v[int((NR + 1) / 2)], v[NR] }'
 }
 
 started=$(now)
@@ -200,7 +231,11 @@ if has_command serve; then
     on_console "$termctl" serve --listen 127.0.0.1:8080 2>$work/serve.err &
     serve=$!
     until grep -qs "dashboard is at" $work/serve.err; do sleep 0.1; done
-    on_console "$build/bench/bench_thumbnail_age" http://127.0.0.1:8080 $frame 1024x768 "$count" 20 30
+    # The desktop changes every half second, so that every capture is a new picture.
+    (while :; do date +%s%N | dd of=$frame bs=1 conv=notrunc status=none; sleep 0.5; done) &
+    ticker=$!
+    on_console bash -c "$(declare -f thumbnail_rounds); thumbnail_rounds $work 10" | sed 's/^/   /'
+    kill $ticker
     printf '   serve: RSS %d KiB, peak %d KiB, CPU %.1f s\n' \
         "$(awk '/VmRSS/ { print $2 }' /proc/$serve/status)" "$(awk '/VmHWM/ { print $2 }' /proc/$serve/status)" \
         "$(awk -v clk="$clk" '{ print ($14 + $15) / clk }' /proc/$serve/stat)"
