@@ -13,7 +13,7 @@
 # Inside the sandbox only:
 #   sandbox.sh lan N
 #       Builds a small LAN on a bridge: the host "console" (192.168.1.1/24)
-#       and the terminals t1..tN (192.168.1.11/24, .12, ...), each with its
+#       and the terminals t1..tN (192.168.1.11/24, .12, ..., N at most 244), each with its
 #       own network namespace and its own /opt, /tmp and /etc.
 #   sandbox.sh host NAME -- COMMAND [ARG]...
 #       Runs COMMAND on host NAME. Its /opt, /tmp and /etc upper layer are
