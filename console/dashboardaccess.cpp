@@ -41,7 +41,8 @@ bool DashboardAccess::checkPassword(const QByteArray& given) const
 
 bool DashboardAccess::hostAllowed(const QByteArray& hostHeader) const
 {
-    return m_hosts.isEmpty() || std::any_of(m_hosts.begin(), m_hosts.end(), [&](const QByteArray& host) {
+    return m_hosts.isEmpty()
+        || std::any_of(m_hosts.begin(), m_hosts.end(), [&](const QByteArray& host) {
                return hostHeader.compare(host, Qt::CaseInsensitive) == 0;
            });
 }
@@ -51,13 +52,12 @@ DashboardAccess::Session DashboardAccess::open(const QDateTime& now)
     for (auto it = m_sessions.begin(); it != m_sessions.end();)
         it = it->second.expires <= now ? m_sessions.erase(it) : std::next(it);
     if (m_sessions.size() >= MaxSessions) {
-        const auto oldest = std::min_element(m_sessions.begin(), m_sessions.end(),
-                                             [](const auto& a, const auto& b) {
-                                                 return a.second.expires < b.second.expires;
-                                             });
+        const auto oldest = std::min_element(
+            m_sessions.begin(), m_sessions.end(),
+            [](const auto& a, const auto& b) { return a.second.expires < b.second.expires; });
         m_sessions.erase(oldest);
     }
-    Session session{randomToken(), randomToken(), now.addSecs(SessionSeconds)};
+    Session session {randomToken(), randomToken(), now.addSecs(SessionSeconds)};
     m_sessions[session.id] = session;
     return session;
 }
@@ -92,8 +92,9 @@ DashboardAccess::Verdict DashboardAccess::authorize(const QByteArray& cookieHead
 
 QByteArray DashboardAccess::cookie(const Session& session, const QDateTime& now)
 {
-    return QByteArray(CookieName) + '=' + session.id + "; Path=/; HttpOnly; SameSite=Strict; Max-Age="
-           + QByteArray::number(now.secsTo(session.expires));
+    return QByteArray(CookieName) + '=' + session.id
+        + "; Path=/; HttpOnly; SameSite=Strict; Max-Age="
+        + QByteArray::number(now.secsTo(session.expires));
 }
 
 bool DashboardAccess::sameBytes(const QByteArray& a, const QByteArray& b)

@@ -23,7 +23,7 @@ public:
 
     struct Session
     {
-        QByteArray id;   // the cookie value
+        QByteArray id; // the cookie value
         QByteArray csrf; // sent back by the page in a header on every change
         QDateTime expires;
     };

@@ -22,7 +22,7 @@ using Status = QHttpServerResponse::StatusCode;
 
 QHttpServerResponse failure(const QString& message, Status status)
 {
-    return QHttpServerResponse(QJsonObject{{QStringLiteral("error"), message}}, status);
+    return QHttpServerResponse(QJsonObject {{QStringLiteral("error"), message}}, status);
 }
 
 QHttpServerResponse redirect(const QByteArray& location)
@@ -41,15 +41,16 @@ std::optional<quint32> terminalAddress(const QString& ip)
 
 DashboardServer::DashboardServer(const QByteArray& password, const QHostAddress& address,
                                  quint16 port, quint32 discoverTo, QObject* parent)
-    : QObject(parent),
-      m_address(address),
-      m_port(port),
-      m_access(password,
-               address.isLoopback() && password.isEmpty()
-                   ? QList<QByteArray>{address.toString().toLatin1() + ':' + QByteArray::number(port),
-                                       "localhost:" + QByteArray::number(port)}
-                   : QList<QByteArray>()),
-      m_fleet(discoverTo)
+    : QObject(parent)
+    , m_address(address)
+    , m_port(port)
+    , m_access(
+          password,
+          address.isLoopback() && password.isEmpty()
+              ? QList<QByteArray> {address.toString().toLatin1() + ':' + QByteArray::number(port),
+                                   "localhost:" + QByteArray::number(port)}
+              : QList<QByteArray>())
+    , m_fleet(discoverTo)
 {
     // The pages live in this static library, where the linker would drop
     // resources that nothing names.
@@ -91,7 +92,7 @@ void DashboardServer::addRoutes()
     m_http.route("/api/session", Method::Get, [this](const QHttpServerRequest& request) {
         return answer(request, Need::Session, [](const DashboardAccess::Session& session) {
             return QHttpServerResponse(
-                QJsonObject{{QStringLiteral("csrf"), QString::fromLatin1(session.csrf)}});
+                QJsonObject {{QStringLiteral("csrf"), QString::fromLatin1(session.csrf)}});
         });
     });
     m_http.route("/api/terminals", Method::Get, [this](const QHttpServerRequest& request) {
@@ -101,25 +102,27 @@ void DashboardServer::addRoutes()
     });
     m_http.route("/api/terminals/<arg>/screen", Method::Get,
                  [this](const QString& ip, const QHttpServerRequest& request) {
-                     return answer(request, Need::Session, [this, ip](const DashboardAccess::Session&) {
-                         return screen(ip);
-                     });
+                     return answer(
+                         request, Need::Session,
+                         [this, ip](const DashboardAccess::Session&) { return screen(ip); });
                  });
-    m_http.route("/api/terminals/<arg>/update", Method::Get,
-                 [this](const QString& ip, const QHttpServerRequest& request) {
-                     return answer(request, Need::Session, [this, ip](const DashboardAccess::Session&) {
-                         const auto address = terminalAddress(ip);
-                         return address ? QHttpServerResponse(m_updates.state(*address))
-                                        : failure(QStringLiteral("invalid address"), Status::BadRequest);
-                     });
-                 });
-    m_http.route("/api/terminals/<arg>/<arg>", Method::Post,
-                 [this](const QString& ip, const QString& action, const QHttpServerRequest& request) {
-                     return answer(request, Need::Change,
-                                   [this, ip, action, &request](const DashboardAccess::Session&) {
-                                       return act(ip, action, request);
-                                   });
-                 });
+    m_http.route(
+        "/api/terminals/<arg>/update", Method::Get,
+        [this](const QString& ip, const QHttpServerRequest& request) {
+            return answer(request, Need::Session, [this, ip](const DashboardAccess::Session&) {
+                const auto address = terminalAddress(ip);
+                return address ? QHttpServerResponse(m_updates.state(*address))
+                               : failure(QStringLiteral("invalid address"), Status::BadRequest);
+            });
+        });
+    m_http.route(
+        "/api/terminals/<arg>/<arg>", Method::Post,
+        [this](const QString& ip, const QString& action, const QHttpServerRequest& request) {
+            return answer(request, Need::Change,
+                          [this, ip, action, &request](const DashboardAccess::Session&) {
+                              return act(ip, action, request);
+                          });
+        });
 }
 
 QHttpServerResponse DashboardServer::answer(const QHttpServerRequest& request, Need need,
@@ -167,8 +170,8 @@ QHttpServerResponse DashboardServer::page(const QHttpServerRequest& request,
                                           const QString& resource, const QByteArray& type)
 {
     // The login page and its style are for everyone; the rest needs a session.
-    const bool open = resource.endsWith(QLatin1String("login.html"))
-                      || resource.endsWith(QLatin1String(".css"));
+    const bool open =
+        resource.endsWith(QLatin1String("login.html")) || resource.endsWith(QLatin1String(".css"));
     return answer(request, open ? Need::Open : Need::Page,
                   [resource, type](const DashboardAccess::Session&) {
                       QFile file(resource);
@@ -182,11 +185,9 @@ QHttpServerResponse DashboardServer::login(const QHttpServerRequest& request)
     // A form's body: "+" stands for a blank.
     QByteArray body = request.body();
     body.replace('+', "%20");
-    const QString password =
-        QUrlQuery(QString::fromLatin1(body)).queryItemValue(QStringLiteral("password"),
-                                                            QUrl::FullyDecoded);
-    if (!m_access.hostAllowed(request.value("Host"))
-        || !m_access.checkPassword(password.toUtf8()))
+    const QString password = QUrlQuery(QString::fromLatin1(body))
+                                 .queryItemValue(QStringLiteral("password"), QUrl::FullyDecoded);
+    if (!m_access.hostAllowed(request.value("Host")) || !m_access.checkPassword(password.toUtf8()))
         return redirect("/login?failed");
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const DashboardAccess::Session session = m_access.open(now);
@@ -225,8 +226,10 @@ QHttpServerResponse DashboardServer::act(const QString& ip, const QString& actio
         const QUrlQuery query = request.query();
         bool ok = false;
         const qint64 offset = query.queryItemValue(QStringLiteral("offset")).toLongLong(&ok);
-        done = ok && m_updates.receive(*address, query.queryItemValue(QStringLiteral("name"), QUrl::FullyDecoded),
-                                       offset, request.body(), error);
+        done = ok
+            && m_updates.receive(*address,
+                                 query.queryItemValue(QStringLiteral("name"), QUrl::FullyDecoded),
+                                 offset, request.body(), error);
         if (!ok)
             error = QStringLiteral("invalid offset");
     } else if (action == QLatin1String("update")) {
@@ -236,7 +239,7 @@ QHttpServerResponse DashboardServer::act(const QString& ip, const QString& actio
     }
     if (!done)
         return failure(error, Status::BadRequest);
-    return QHttpServerResponse(QJsonObject{{QStringLiteral("ok"), true}});
+    return QHttpServerResponse(QJsonObject {{QStringLiteral("ok"), true}});
 }
 
 int DashboardServer::run(const CommandLine& command, QString& error)

@@ -9,7 +9,8 @@
 #include <cstdio>
 
 FleetWatch::FleetWatch(quint32 destination, QObject* parent)
-    : QObject(parent), m_destination(destination)
+    : QObject(parent)
+    , m_destination(destination)
 {
     m_timer.setInterval(RoundMs);
     connect(&m_timer, &QTimer::timeout, this, &FleetWatch::round);
@@ -61,8 +62,8 @@ QJsonArray FleetWatch::terminals(const QDateTime& now) const
         const auto heard = m_heard.find(ip);
         const QDateTime lastSeen = heard != m_heard.end() ? heard->second : QDateTime();
         QJsonObject card;
-        for (const char* name : {"id", "hostName", "model", "version", "ip", "mac", "RDP_IP",
-                                 "RDP_PORT", "RDP_USER"})
+        for (const char* name :
+             {"id", "hostName", "model", "version", "ip", "mac", "RDP_IP", "RDP_PORT", "RDP_USER"})
             card.insert(QLatin1String(name), ReportTable::text(*report, name));
         card.insert(QStringLiteral("lastSeen"), lastSeen.toString(Qt::ISODate));
         card.insert(QStringLiteral("online"),

@@ -7,9 +7,9 @@
 #include <memory>
 
 GuardedTcpServer::GuardedTcpServer(qint64 bodyLimit, QObject* parent)
-    : QTcpServer(parent), m_bodyLimit(bodyLimit)
-{
-}
+    : QTcpServer(parent)
+    , m_bodyLimit(bodyLimit)
+{ }
 
 void GuardedTcpServer::incomingConnection(qintptr descriptor)
 {

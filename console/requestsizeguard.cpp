@@ -2,7 +2,9 @@
 
 #include <QList>
 
-RequestSizeGuard::RequestSizeGuard(qint64 bodyLimit) : m_bodyLimit(bodyLimit) {}
+RequestSizeGuard::RequestSizeGuard(qint64 bodyLimit)
+    : m_bodyLimit(bodyLimit)
+{ }
 
 bool RequestSizeGuard::take(const QByteArray& bytes)
 {

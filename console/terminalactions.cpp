@@ -23,7 +23,7 @@ bool TerminalActions::power(const QString& command, const QString& ip, QString& 
 bool TerminalActions::setRdp(const QString& ip, const QJsonObject& fields,
                              const Json::Value* report, QString& error)
 {
-    QStringList arguments{QStringLiteral("set-rdp"), ip};
+    QStringList arguments {QStringLiteral("set-rdp"), ip};
     for (const char* name : {"server", "port", "user"}) {
         const QJsonValue value = fields.value(QLatin1String(name));
         if (value.isString())

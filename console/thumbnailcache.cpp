@@ -4,7 +4,8 @@
 
 #include <QBuffer>
 
-ThumbnailCache::ThumbnailCache(QObject* parent) : QObject(parent)
+ThumbnailCache::ThumbnailCache(QObject* parent)
+    : QObject(parent)
 {
     // The pool's threads are the fetches in flight; its queue is the line.
     m_pool.setMaxThreadCount(MaxInFlight);

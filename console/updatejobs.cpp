@@ -18,12 +18,13 @@ QString packageName(const QString& name)
             c = QLatin1Char('_');
     }
     return safe.isEmpty() || safe.startsWith(QLatin1Char('.')) ? QStringLiteral("update.tar.gz")
-                                                                : safe.left(100);
+                                                               : safe.left(100);
 }
 
 } // namespace
 
-UpdateJobs::UpdateJobs(QObject* parent) : QObject(parent)
+UpdateJobs::UpdateJobs(QObject* parent)
+    : QObject(parent)
 {
     m_pool.setMaxThreadCount(4);
 }
@@ -57,8 +58,7 @@ bool UpdateJobs::receive(quint32 address, const QString& name, qint64 offset,
         return false;
     }
     QFile file(job.path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)
-        || file.write(piece) != piece.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(piece) != piece.size()) {
         error = QStringLiteral("cannot store the package: %1").arg(file.errorString());
         return false;
     }
@@ -81,7 +81,7 @@ bool UpdateJobs::install(quint32 address, QString& error)
         QString reply;
         QString failure;
         const bool ok = TcpCommands::upload(address, path, failure) == 0
-                        && TcpCommands::update(address, reply, failure) == 0;
+            && TcpCommands::update(address, reply, failure) == 0;
         const QString message = ok ? reply : (reply.isEmpty() ? failure : reply + ": " + failure);
         QMetaObject::invokeMethod(
             this, [this, address, ok, message] { finished(address, ok, message); },
