@@ -28,6 +28,7 @@ constexpr Option SetRdpOptions[] = {{"--server", true}, {"--port", true}, {"--us
                                      {"--password", true}, {"--password-file", true}};
 constexpr Option PowerOptions[] = {{"--to", true}};
 constexpr Option OutputOptions[] = {{"-o", true}};
+constexpr Option ServeOptions[] = {{"--listen", true}, {"--password-file", true}};
 
 // Long enough for any terminal to answer on a slow link, short enough that
 // the wait in milliseconds stays far from overflowing.
@@ -313,6 +314,33 @@ CommandLine tcp(const QString& name, const Arguments& arguments)
     return command;
 }
 
+CommandLine serve(const Arguments& arguments)
+{
+    if (!arguments.operands.isEmpty())
+        return invalid(QStringLiteral("unexpected argument %1").arg(quoted(arguments.operands[0])));
+    CommandLine command;
+    const auto listen = arguments.options.constFind(QStringLiteral("--listen"));
+    if (listen != arguments.options.constEnd()) {
+        const qsizetype colon = listen->lastIndexOf(QLatin1Char(':'));
+        const auto host = address(listen->left(colon));
+        const auto number = port(listen->mid(colon + 1));
+        if (colon < 0 || !host || !number || number->empty())
+            return invalid(QStringLiteral("invalid address %1 for '--listen' (ADDR:PORT, such as "
+                                          "127.0.0.1:8080)")
+                               .arg(quoted(*listen)));
+        command.listenAddress = *host;
+        command.listenPort = quint16(std::stoi(*number));
+    }
+    const auto file = arguments.options.constFind(QStringLiteral("--password-file"));
+    if (file != arguments.options.constEnd()) {
+        if (file->isEmpty())
+            return invalid(QStringLiteral("empty file name for '--password-file'"));
+        command.passwordFile = *file;
+    }
+    command.action = CommandLine::Action::Serve;
+    return command;
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments)
@@ -342,6 +370,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         known = PowerOptions;
     else if (name == QLatin1String("screenshot") || name == QLatin1String("get"))
         known = OutputOptions;
+    else if (name == QLatin1String("serve"))
+        known = ServeOptions;
     else if (!overTcp)
         return invalid(QStringLiteral("unknown command %1").arg(quoted(name)));
 
@@ -359,6 +389,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return setRdp(parsed);
     if (overTcp)
         return tcp(name, parsed);
+    if (name == QLatin1String("serve"))
+        return serve(parsed);
     return power(name == QLatin1String("reboot") ? ShareKeys::TerminalRebootRequest
                                                  : ShareKeys::TerminalShutdownRequest,
                  parsed);
@@ -414,6 +446,12 @@ QString CommandLine::usage()
         "  get ADDR PATH -o FILE\n"
         "      Fetches the file PATH of the terminal at ADDR into FILE, checking that\n"
         "      every announced byte arrived.\n"
+        "  serve [--listen ADDR:PORT] [--password-file FILE]\n"
+        "      Serves the fleet dashboard, a web page of the terminals found by\n"
+        "      discovery every 5 seconds, with live screenshots and actions, on\n"
+        "      ADDR:PORT (default 127.0.0.1:8080, where no password is needed).\n"
+        "      Any other address needs a password: the first line of FILE, or typed\n"
+        "      at a prompt; the page then asks for it.\n"
         "  help\n"
         "      Prints this text (so do --help and -h).\n"
         "\n"
@@ -444,5 +482,6 @@ QString CommandLine::usage()
         "  termctl shutdown --to 192.168.1.255 192.168.1.20\n"
         "  termctl screenshot 192.168.1.20 -o screen.jpg\n"
         "  termctl upload 192.168.1.20 update.tar.gz && termctl update 192.168.1.20\n"
-        "  termctl get 192.168.1.20 /etc/hostname_s -o hostname_s\n");
+        "  termctl get 192.168.1.20 /etc/hostname_s -o hostname_s\n"
+        "  termctl serve --listen 192.168.1.1:8080 --password-file dashboard.pw\n");
 }

@@ -23,6 +23,7 @@ public:
         Upload,     // TCP: send the package localPath
         Update,     // TCP: install the uploaded package
         Get,        // TCP: fetch remotePath into localPath
+        Serve,      // the web dashboard on listenAddress:listenPort
     };
 
     static constexpr quint32 LimitedBroadcast = 0xffffffff;
@@ -44,5 +45,7 @@ public:
     // set-rdp: the values given, as bytes, by request member ("RDP_IP",
     // "RDP_USER", "RDP_PASSWORD", "RDP_PORT"); a value left out is absent.
     std::map<std::string, std::string> settings;
-    QString passwordFile;                   // set-rdp: "-" is standard input
+    QString passwordFile;                   // set-rdp: "-" is standard input; serve
+    quint32 listenAddress = 0x7f000001;     // serve only, host order
+    quint16 listenPort = 8080;              // serve only
 };

@@ -9,10 +9,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
-namespace {
-
-bool sendFrom(QUdpSocket& socket, const std::string& key, const std::string& content,
-              quint32 destination, QString& error)
+bool ConsoleClient::send(QUdpSocket& socket, const std::string& key, const std::string& content,
+                         quint32 destination, QString& error)
 {
     const std::string packet = PreData(key, content).toString();
     const QHostAddress address(destination);
@@ -24,32 +22,36 @@ bool sendFrom(QUdpSocket& socket, const std::string& key, const std::string& con
     return false;
 }
 
-} // namespace
-
 bool ConsoleClient::send(const std::string& key, const std::string& content, quint32 destination,
                          QString& error)
 {
     QUdpSocket socket;
-    return sendFrom(socket, key, content, destination, error);
+    return send(socket, key, content, destination, error);
+}
+
+bool ConsoleClient::listen(QUdpSocket& socket, QString& error)
+{
+    // Shared, so that a console can run beside an agent or another console.
+    if (socket.bind(QHostAddress::AnyIPv4, Port,
+                    QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+        // A fleet answers at once: the default buffer holds about 160 reports,
+        // so a console held up for a moment would lose the rest. The system
+        // caps the size asked for (net.core.rmem_max), doubling at least the
+        // default.
+        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                               int(ReportTable::MaxTerminals * ReportBufferBytes));
+        return true;
+    }
+    error = QStringLiteral("cannot listen on UDP port %1: %2").arg(Port).arg(socket.errorString());
+    return false;
 }
 
 bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& reports,
                              QString& error, const std::string& awaitedIp)
 {
     QUdpSocket socket;
-    // Shared, so that a console can run beside an agent or another console.
-    if (!socket.bind(QHostAddress::AnyIPv4, Port,
-                     QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
-        error = QStringLiteral("cannot listen on UDP port %1: %2")
-                    .arg(Port)
-                    .arg(socket.errorString());
+    if (!listen(socket, error))
         return false;
-    }
-    // A fleet answers at once: the default buffer holds about 160 reports, so
-    // a console held up for a moment would lose the rest. The system caps the
-    // size asked for (net.core.rmem_max), doubling at least the default.
-    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
-                           int(ReportTable::MaxTerminals * ReportBufferBytes));
     QEventLoop loop;
     const auto drain = [&] {
         while (socket.hasPendingDatagrams()) {
@@ -64,7 +66,7 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
         if (!awaitedIp.empty() && reports.find(awaitedIp) != nullptr)
             loop.quit();
     });
-    if (!sendFrom(socket, ShareKeys::TerminalMsgRequest, std::string(), destination, error))
+    if (!send(socket, ShareKeys::TerminalMsgRequest, std::string(), destination, error))
         return false;
     QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
     loop.exec();

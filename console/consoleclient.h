@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QUdpSocket;
 class ReportTable;
 
 // The network side of termctl: share protocol requests over UDP.
@@ -19,6 +20,10 @@ public:
     // Sends one packet to port 9800 of the destination (host order).
     static bool send(const std::string& key, const std::string& content, quint32 destination,
                      QString& error);
+    static bool send(QUdpSocket& socket, const std::string& key, const std::string& content,
+                     quint32 destination, QString& error);
+    // Binds socket to port 9800, where the terminals' reports arrive.
+    static bool listen(QUdpSocket& socket, QString& error);
 
     // Sends the discovery request and collects the reports heard for the
     // given time, or until the terminal with the address awaitedIp (dotted)

@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "consoleclient.h"
+#include "dashboardserver.h"
 #include "rdpsettings.h"
 #include "reporttable.h"
 #include "tcpcommands.h"
@@ -95,6 +96,8 @@ int main(int argc, char* argv[])
             print(stdout, reply + QLatin1Char('\n'));
         return finish(status, error);
     }
+    case CommandLine::Action::Serve:
+        return finish(DashboardServer::run(command, error), error);
     }
     return 2;
 }

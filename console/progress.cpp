@@ -1,10 +1,14 @@
 #include "progress.h"
 
+#include <atomic>
+
 #include <unistd.h>
 
 namespace {
 
 constexpr int RedrawMs = 100;
+
+std::atomic<bool> allowed{true};
 
 QString mebibytes(qint64 bytes)
 {
@@ -14,8 +18,13 @@ QString mebibytes(qint64 bytes)
 } // namespace
 
 Progress::Progress(const QString& label, std::FILE* stream)
-    : m_label(label), m_stream(stream), m_enabled(::isatty(::fileno(stream)) == 1)
+    : m_label(label), m_stream(stream), m_enabled(allowed && ::isatty(::fileno(stream)) == 1)
 {
+}
+
+void Progress::disable()
+{
+    allowed = false;
 }
 
 Progress::~Progress()

@@ -18,6 +18,10 @@ public:
     // total < 0: not known (yet).
     void show(qint64 done, qint64 total);
 
+    // For good: a server's transfers run side by side, where one line per
+    // transfer would garble the terminal.
+    static void disable();
+
     static QString text(const QString& label, qint64 done, qint64 total);
 
 private:

@@ -64,6 +64,11 @@ QString printable(const std::string& bytes)
 
 } // namespace
 
+QString ReportTable::text(const Json::Value& report, const char* name)
+{
+    return decoded(member(report, name));
+}
+
 bool ReportTable::addDatagram(const QByteArray& datagram, quint32 sender)
 {
     if (!PreData::isShareProtocol(datagram.constData(), unsigned(datagram.size())))

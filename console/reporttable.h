@@ -33,9 +33,13 @@ public:
     // A report of the terminal with that address, its texts the bytes it sent;
     // null when none came.
     const Json::Value* find(const std::string& ip) const;
+    // Every report, by address.
+    std::vector<const Json::Value*> sorted() const;
+    // A report member's text, decoded as the table shows it (UTF-8 or
+    // Latin-1, control characters kept); empty when it is not a string.
+    static QString text(const Json::Value& report, const char* name);
 
 private:
-    std::vector<const Json::Value*> sorted() const;
 
     // By sending address: a terminal that answers twice (two consoles asked)
     // keeps one row, its newest report, and so does a peer that sends reports

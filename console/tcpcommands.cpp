@@ -31,7 +31,7 @@ enum class Fetched { File, Nothing, Failed };
 // many bytes, into file. Only the announced bytes are read: a peer cannot
 // make termctl keep more, nor more than limit.
 Fetched fetch(quint32 destination, const std::string& key, const std::string& content,
-              const QString& label, qint64 limit, QSaveFile& file, QString& error)
+              const QString& label, qint64 limit, QIODevice& file, QString& error)
 {
     TcpConnection connection;
     if (!connection.open(destination, TcpCommands::IdleTimeoutMs, error)
@@ -61,7 +61,9 @@ Fetched fetch(quint32 destination, const std::string& key, const std::string& co
         if (received < 0)
             return Fetched::Failed;
         if (file.write(buffer, received) != received) {
-            error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+            const auto* named = qobject_cast<const QFileDevice*>(&file);
+            error = QStringLiteral("cannot write %1: %2")
+                        .arg(named != nullptr ? named->fileName() : label, file.errorString());
             return Fetched::Failed;
         }
         done += received;
@@ -161,18 +163,24 @@ int TcpCommands::screenshot(quint32 destination, const QString& output, QString&
     if (!openOutput(file, error))
         return 2;
     const qint64 limit = qMin(MaxScreenshotBytes, freeSpace(output));
+    return screenshot(destination, file, limit, true, error) == 0 && commit(file, error) ? 0 : 1;
+}
+
+int TcpCommands::screenshot(quint32 destination, QIODevice& output, qint64 limit, bool verbose,
+                            QString& error)
+{
     Fetched fetched = Fetched::Nothing;
     for (int attempt = 1; attempt <= 2 && fetched == Fetched::Nothing; ++attempt) {
-        if (attempt == 2)
+        if (attempt == 2 && verbose)
             note(QStringLiteral("the terminal had no screenshot stored yet (it captures one after "
                                 "answering); asking again"));
         fetched = fetch(destination, ShareKeys::ScreenRequest, std::string(),
-                        QStringLiteral("screenshot"), limit, file, error);
+                        QStringLiteral("screenshot"), limit, output, error);
     }
     if (fetched == Fetched::Nothing)
         error = QStringLiteral("the terminal sent no screenshot (its capture failed, or another "
                                "client was being sent the image)");
-    return fetched == Fetched::File && commit(file, error) ? 0 : 1;
+    return fetched == Fetched::File ? 0 : 1;
 }
 
 int TcpCommands::get(quint32 destination, const std::string& remotePath, const QString& output,

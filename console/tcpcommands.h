@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QIODevice;
+
 #include <string>
 
 // termctl's commands over the agent's TCP port: screenshot, upload, update
@@ -21,6 +23,10 @@ public:
     static constexpr qint64 MaxScreenshotBytes = 64 * 1024 * 1024;
 
     static int screenshot(quint32 destination, const QString& output, QString& error);
+    // The JPEG into output, at most limit bytes; verbose: tells on standard
+    // error when it has to ask a second time.
+    static int screenshot(quint32 destination, QIODevice& output, qint64 limit, bool verbose,
+                          QString& error);
     static int upload(quint32 destination, const QString& package, QString& error);
     // reply: the agent's reply text, when one came.
     static int update(quint32 destination, QString& reply, QString& error);

@@ -11,6 +11,7 @@ PACKAGES="
     fonts-wqy-microhei fonts-wqy-zenhei
     xvfb xauth x11-utils
     shellcheck freerdp2-x11 freerdp2-shadow-x11 dnsmasq-base udhcpc wpasupplicant openssl
+    qt6-httpserver-dev qt6-websockets-dev chromium chromium-driver
 "
 
 missing=""

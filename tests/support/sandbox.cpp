@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QUdpSocket>
 
 #include <cstdio>
@@ -181,6 +182,34 @@ QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
         return nullptr;
     auto* socket = new QUdpSocket;
     socket->setSocketDescriptor(descriptor, QAbstractSocket::BoundState);
+    return socket;
+}
+
+QTcpSocket* Sandbox::tcpSocket(const QString& host, quint16 port)
+{
+    int descriptor = -1;
+    // As udpSocket: made on a thread that switched to the host's namespace.
+    std::thread maker([&] {
+        const int ns = ::open(QString("/run/netns/" + host).toLocal8Bit().constData(), O_RDONLY);
+        if (ns < 0 || ::setns(ns, CLONE_NEWNET) != 0)
+            return;
+        ::close(ns);
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            return;
+        }
+        descriptor = fd;
+    });
+    maker.join();
+    if (descriptor < 0)
+        return nullptr;
+    auto* socket = new QTcpSocket;
+    socket->setSocketDescriptor(descriptor);
     return socket;
 }
 

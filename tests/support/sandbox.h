@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QTcpSocket;
 class QUdpSocket;
 
 // What a fake device script prints, how it ends and how long it takes.
@@ -56,6 +57,9 @@ public:
     // network namespace of host name ("console", "t1"...); empty name
     // means the sandbox's own namespace.
     static QUdpSocket* udpSocket(const QString& host, quint16 port);
+    // A TCP connection to 127.0.0.1:port of host name's network namespace
+    // (a service that listens on loopback there); null when it fails.
+    static QTcpSocket* tcpSocket(const QString& host, quint16 port);
 
     static QString hostRoot(const QString& host);
 
