@@ -32,8 +32,16 @@ fi
 # With tests configured, the default target would build every test of every
 # component: build the programs, and of the tests only those that run here.
 units="-L unit -L ^(agent|console)$"
+# Left out for reasons of the emulator (qemu-user 7.2), not of the code:
+#   tst_config, tst_capture: Qt starts processes with clone(CLONE_PIDFD),
+#     which this qemu refuses (EINVAL), so no child process ever starts;
+#   tst_tcptasks: it makes sendfile() fail through a seccomp filter, which
+#     qemu does not emulate;
+#   tst_helper: qemu adds its own line to an aborting program's stderr,
+#     which the test compares byte for byte.
+emulator_gaps="^(tst_config|tst_capture|tst_tcptasks|tst_helper)$"
 # shellcheck disable=SC2086
-names=$(cd "$build" && ctest -N $units | sed -n 's/^ *Test *#[0-9]*: *//p')
+names=$(cd "$build" && ctest -N $units -E "$emulator_gaps" | sed -n 's/^ *Test *#[0-9]*: *//p')
 # shellcheck disable=SC2086
 cmake --build "$build" --parallel "$(nproc)" \
     --target termagent termctl launcher launcher-lite language_db $names
@@ -41,4 +49,4 @@ for program in agent/termagent console/termctl launcher/launcher launcher/launch
     echo "$(stat -c %s "$build/$program") bytes  $(file -b "$build/$program" | cut -d, -f1,2)  $program"
 done
 # shellcheck disable=SC2086
-(cd "$build" && ctest --output-on-failure --parallel "$(nproc)" $units)
+(cd "$build" && ctest --output-on-failure --parallel "$(nproc)" $units -E "$emulator_gaps")
