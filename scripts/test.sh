@@ -22,3 +22,7 @@ cmake -S "$root" -B "$root/build-tsan" -DTERMINAL_SANITIZER=thread -DTERMINAL_BE
     -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$root/build-tsan" --parallel "$(nproc)" --target tst_stress
 (cd "$root/build-tsan" && ctest --output-on-failure -L stress)
+
+# The terminal is arm64: every program is cross-built too, and the agent's and
+# the console's unit tests run under the emulator (scripts/cross-arm64.sh).
+"$root/scripts/cross-arm64.sh" "$root/build-arm64"

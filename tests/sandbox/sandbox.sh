@@ -4,11 +4,14 @@
 # paths (/opt, /tmp, /etc/hostname_s), bind real ports, broadcast and "reboot"
 # without touching this machine.
 #
-#   sandbox.sh [--if NAME=CIDR]... [--no-if] [--console CIDR] -- COMMAND [ARG]...
+#   sandbox.sh [--if NAME=CIDR]... [--no-if] [--console CIDR] [--binfmt FILE] -- COMMAND [ARG]...
 #       Outside: builds the sandbox and runs COMMAND in it. Without --if the
 #       sandbox has eth0 = 192.168.1.20/24. The peer of the first interface
 #       is eth0 of the network namespace "console" (192.168.1.1/24 by
-#       default), where a management console can run.
+#       default), where a management console can run. --binfmt registers
+#       the binfmt_misc entry of FILE (one line, as in /usr/lib/binfmt.d/) in
+#       the sandbox's own user namespace only: a cross build's tests, and
+#       every program they start, run through that entry's emulator.
 #
 # Inside the sandbox only:
 #   sandbox.sh lan N
@@ -88,12 +91,13 @@ wait_running() {
 }
 
 outer() {
-    local interfaces=() console=192.168.1.1/24 noif=0
+    local interfaces=() console=192.168.1.1/24 noif=0 binfmtargs=()
     while [[ $# -gt 0 ]]; do
         case $1 in
             --if) interfaces+=("$2"); shift 2 ;;
             --no-if) noif=1; shift ;;
             --console) console=$2; shift 2 ;;
+            --binfmt) binfmtargs=(--binfmt "$2"); shift 2 ;;
             --) shift; break ;;
             *) die "unknown option $1" ;;
         esac
@@ -105,19 +109,26 @@ outer() {
     local ifargs=()
     for i in "${interfaces[@]}"; do ifargs+=(--if "$i"); done
     exec unshare --user --map-root-user --mount --net --pid --fork --mount-proc --kill-child \
-        "$SELF" --setup --console "$console" "${ifargs[@]}" -- "$@"
+        "$SELF" --setup --console "$console" "${binfmtargs[@]}" "${ifargs[@]}" -- "$@"
 }
 
 setup() {
-    local interfaces=() console=""
+    local interfaces=() console="" binfmt=""
     while [[ $# -gt 0 ]]; do
         case $1 in
             --if) interfaces+=("$2"); shift 2 ;;
             --console) console=$2; shift 2 ;;
+            --binfmt) binfmt=$2; shift 2 ;;
             --) shift; break ;;
         esac
     done
     mount --make-rprivate /
+    # A binfmt_misc mounted in a user namespace holds that namespace's own
+    # entries; the machine's stay as they are.
+    if [[ -n $binfmt ]]; then
+        mount -t binfmt_misc sandbox-binfmt /proc/sys/fs/binfmt_misc
+        cat "$binfmt" > /proc/sys/fs/binfmt_misc/register
+    fi
     mount -t tmpfs -o mode=755 sandbox-run /run
     mkdir -p "$STATE/etc-upper" "$STATE/etc-work" "$STATE/hosts" /run/netns
     mount -t tmpfs -o mode=1777 sandbox-tmp /tmp
