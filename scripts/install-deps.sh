@@ -24,6 +24,7 @@ ARM64_PACKAGES="
     crossbuild-essential-arm64 qemu-user-static file
     libc6:arm64 qt6-base-dev:arm64 libqt6sql6-sqlite:arm64
     libjsoncpp-dev:arm64 libjpeg62-turbo-dev:arm64 libpng-dev:arm64
+    qt6-httpserver-dev:arm64 qt6-websockets-dev:arm64
 "
 
 if [ "$(id -u)" -eq 0 ]; then
