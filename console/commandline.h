@@ -1,10 +1,14 @@
 #pragma once
 
+#include "inventoryquery.h"
+#include "wakeonlan.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <map>
 #include <string>
+#include <vector>
 
 // What one run of termctl has to do, read from its arguments. Parsing needs
 // no socket: a request comes out ready to send, or an error text that names
@@ -23,6 +27,8 @@ public:
         Upload,     // TCP: send the package localPath
         Update,     // TCP: install the uploaded package
         Get,        // TCP: fetch remotePath into localPath
+        List,       // the inventory's terminals that match query
+        Wake,       // Wake-on-LAN packets as wake asks
     };
 
     static constexpr quint32 LimitedBroadcast = 0xffffffff;
@@ -35,8 +41,9 @@ public:
     Action action = Action::Invalid;
     QString error;
     quint32 destination = LimitedBroadcast; // host order
+    std::vector<quint32> destinations;      // discover: each gets the request
     int waitMs = DefaultWaitMs;             // discover only
-    bool json = false;                      // discover only
+    bool json = false;                      // discover and list
     std::string key;                        // the request packet
     std::string content;
     QString localPath;                      // screenshot, get: output; upload: package
@@ -45,4 +52,6 @@ public:
     // "RDP_USER", "RDP_PASSWORD", "RDP_PORT"); a value left out is absent.
     std::map<std::string, std::string> settings;
     QString passwordFile;                   // set-rdp: "-" is standard input
+    InventoryQuery query;                   // list only
+    WakeRequest wake;                       // wake only
 };

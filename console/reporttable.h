@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminalinfo.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -33,6 +35,8 @@ public:
     // A report of the terminal with that address, its texts the bytes it sent;
     // null when none came.
     const Json::Value* find(const std::string& ip) const;
+    // Every report's members but the password, for the inventory.
+    std::vector<TerminalInfo> terminals() const;
 
 private:
     std::vector<const Json::Value*> sorted() const;
