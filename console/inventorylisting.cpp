@@ -11,7 +11,7 @@ namespace {
 
 QString utc(const QDateTime& time)
 {
-    return time.toUTC().toString(Qt::ISODate);
+    return time.toUTC().toString(Qt::ISODateWithMs);
 }
 
 // The report's own member names, so that list --json reads like discover --json.
