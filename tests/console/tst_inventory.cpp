@@ -1,6 +1,6 @@
 // The console's inventory and what reads it, without a network: storage,
 // two writers at once, list's selection, wake's packets and plan, and the
-// command lines of list, wake and discover.
+// command lines of list and wake.
 #include "commandline.h"
 #include "inventory.h"
 #include "inventorylisting.h"
@@ -230,20 +230,10 @@ private slots:
         QCOMPARE(planned, packets);
     }
 
-    void discoverToSeveral()
-    {
-        const CommandLine command = CommandLine::parse(
-            {"discover", "--to", "192.168.1.255,10.0.0.255", "--to=192.168.1.255", "--to", "10.0.0.5"});
-        QCOMPARE(command.action, CommandLine::Action::Discover);
-        QCOMPARE(command.destinations, (std::vector<quint32>{0xc0a801ff, 0x0a0000ff, 0x0a000005}));
-        QCOMPARE(CommandLine::parse({"discover"}).destinations, std::vector<quint32>{0xffffffff});
-    }
-
     void invalidCommandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("named");
-        QTest::newRow("empty --to in a list") << QStringList{"discover", "--to", "1.1.1.1,"} << "''";
         QTest::newRow("offline") << QStringList{"list", "--offline", "-1"} << "'-1'";
         QTest::newRow("offline +") << QStringList{"list", "--offline", "+5"} << "'+5'";
         QTest::newRow("sort") << QStringList{"list", "--sort", "mac"} << "'mac'";
