@@ -54,13 +54,13 @@ QString Inventory::defaultPath()
 {
     // What AppDataLocation is for termctl, whichever program links the library.
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/termctl/inventory.sqlite");
+        + QStringLiteral("/termctl/inventory.sqlite");
 }
 
 Inventory::Inventory(const QString& path)
     : m_path(path)
 {
-    static std::atomic<int> instances{0};
+    static std::atomic<int> instances {0};
     m_connection = QStringLiteral("inventory-%1").arg(++instances);
 }
 
@@ -93,11 +93,13 @@ bool Inventory::open(QString& error)
     QSqlQuery query(database);
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next()
         || query.value(0).toString() != QLatin1String("wal")) {
-        error = failure(QStringLiteral("cannot switch %1 to WAL mode").arg(m_path), query.lastError());
+        error =
+            failure(QStringLiteral("cannot switch %1 to WAL mode").arg(m_path), query.lastError());
         return false;
     }
     if (!query.exec(QLatin1String(Schema))) {
-        error = failure(QStringLiteral("cannot create the table in %1").arg(m_path), query.lastError());
+        error =
+            failure(QStringLiteral("cannot create the table in %1").arg(m_path), query.lastError());
         return false;
     }
     return true;
@@ -105,7 +107,7 @@ bool Inventory::open(QString& error)
 
 bool Inventory::record(const TerminalInfo& report, const QDateTime& heardAt, QString& error)
 {
-    return record(std::vector<TerminalInfo>{report}, heardAt, error);
+    return record(std::vector<TerminalInfo> {report}, heardAt, error);
 }
 
 bool Inventory::record(const std::vector<TerminalInfo>& reports, const QDateTime& heardAt,
@@ -128,9 +130,9 @@ bool Inventory::record(const std::vector<TerminalInfo>& reports, const QDateTime
             continue;
         }
         query.addBindValue(terminal);
-        for (const std::string* text : {&report.id, &report.hostName, &report.model, &report.version,
-                                        &report.ip, &report.mac, &report.rdpIp, &report.rdpPort,
-                                        &report.rdpUser})
+        for (const std::string* text :
+             {&report.id, &report.hostName, &report.model, &report.version, &report.ip, &report.mac,
+              &report.rdpIp, &report.rdpPort, &report.rdpUser})
             query.addBindValue(QByteArray::fromStdString(*text));
         query.addBindValue(time);
         query.addBindValue(time);
@@ -167,16 +169,16 @@ std::vector<Inventory::Terminal> Inventory::terminals(QString& error) const
     std::vector<Terminal> terminals;
     while (query.next()) {
         Terminal terminal;
-        std::string* texts[] = {&terminal.id,  &terminal.hostName, &terminal.model,
-                                &terminal.version, &terminal.ip,  &terminal.mac,
-                                &terminal.rdpIp, &terminal.rdpPort, &terminal.rdpUser};
+        std::string* texts[] = {&terminal.id,      &terminal.hostName, &terminal.model,
+                                &terminal.version, &terminal.ip,       &terminal.mac,
+                                &terminal.rdpIp,   &terminal.rdpPort,  &terminal.rdpUser};
         int column = 0;
         for (std::string* text : texts)
             *text = query.value(column++).toByteArray().toStdString();
-        terminal.firstSeen = QDateTime::fromMSecsSinceEpoch(query.value(column++).toLongLong(),
-                                                            Qt::UTC);
-        terminal.lastSeen = QDateTime::fromMSecsSinceEpoch(query.value(column).toLongLong(),
-                                                           Qt::UTC);
+        terminal.firstSeen =
+            QDateTime::fromMSecsSinceEpoch(query.value(column++).toLongLong(), Qt::UTC);
+        terminal.lastSeen =
+            QDateTime::fromMSecsSinceEpoch(query.value(column).toLongLong(), Qt::UTC);
         terminals.push_back(std::move(terminal));
     }
     return terminals;

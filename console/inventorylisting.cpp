@@ -36,8 +36,8 @@ Json::Value object(const Inventory::Terminal& terminal)
 
 QString InventoryListing::table(const std::vector<Inventory::Terminal>& terminals)
 {
-    std::vector<QStringList> rows{{"ID", "HOST", "MODEL", "VERSION", "IP", "MAC", "RDP SERVER",
-                                   "RDP PORT", "RDP USER", "FIRST SEEN", "LAST SEEN"}};
+    std::vector<QStringList> rows {{"ID", "HOST", "MODEL", "VERSION", "IP", "MAC", "RDP SERVER",
+                                    "RDP PORT", "RDP USER", "FIRST SEEN", "LAST SEEN"}};
     for (const Inventory::Terminal& t : terminals) {
         QStringList cells;
         for (const std::string* text : {&t.id, &t.hostName, &t.model, &t.version, &t.ip, &t.mac,

@@ -19,7 +19,7 @@ public:
     static std::optional<Sort> sortNamed(const QString& name);
 
     std::optional<int> offlineMinutes; // only those not heard for that long
-    std::optional<Subnet> subnet;      // only those whose last address is in it
+    std::optional<Subnet> subnet; // only those whose last address is in it
     std::optional<std::string> version; // only those reporting exactly this version
     Sort sort = Sort::Ip;
 

@@ -21,7 +21,7 @@ std::optional<MacAddress::Bytes> MacAddress::parse(std::string_view text)
     if (text.size() != Length || (text[2] != ':' && text[2] != '-'))
         return std::nullopt;
     const char separator = text[2];
-    Bytes bytes{};
+    Bytes bytes {};
     for (size_t i = 0; i < bytes.size(); ++i) {
         const size_t at = i * 3;
         const int high = hexDigit(text[at]);

@@ -23,5 +23,4 @@ std::optional<Subnet> Subnet::parse(std::string_view cidr)
 Subnet::Subnet(quint32 address, int prefix)
     : m_mask(prefix == 0 ? 0 : ~quint32(0) << (32 - prefix))
     , m_network(address & m_mask)
-{
-}
+{ }

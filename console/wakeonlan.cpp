@@ -31,7 +31,7 @@ std::vector<WakeOnLan::Packet> WakeOnLan::plan(const WakeRequest& request,
 {
     std::vector<Packet> packets;
     const auto add = [&](const MacAddress::Bytes& mac, quint32 destination) {
-        const Packet packet{mac, request.to.value_or(destination)};
+        const Packet packet {mac, request.to.value_or(destination)};
         if (std::find(packets.begin(), packets.end(), packet) == packets.end())
             packets.push_back(packet);
     };

@@ -14,9 +14,9 @@
 struct WakeRequest
 {
     std::vector<MacAddress::Bytes> macs;
-    bool allKnown = false;         // every terminal of the inventory
-    std::optional<Subnet> subnet;  // the inventory's terminals last seen there
-    std::optional<quint32> to;     // one destination for every packet
+    bool allKnown = false; // every terminal of the inventory
+    std::optional<Subnet> subnet; // the inventory's terminals last seen there
+    std::optional<quint32> to; // one destination for every packet
 };
 
 // Wake-on-LAN: magic packets to UDP port 9 at a directed broadcast, since a
