@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "addresscodec.h"
+#include "macaddress.h"
 #include "sharekeys.h"
 #include "tcpcommands.h"
 #include "tcpconnection.h"
@@ -21,14 +22,18 @@ struct Option
 {
     const char* name;
     bool takesValue;
+    bool repeatable = false; // values given several times are joined by commas
 };
 
-constexpr Option DiscoverOptions[] = {{"--to", true}, {"--time", true}, {"--json", false}};
+constexpr Option DiscoverOptions[] = {{"--to", true, true}, {"--time", true}, {"--json", false}};
 constexpr Option SetRdpOptions[] = {{"--server", true}, {"--port", true}, {"--user", true},
                                      {"--password", true}, {"--password-file", true}};
 constexpr Option PowerOptions[] = {{"--to", true}};
 constexpr Option OutputOptions[] = {{"-o", true}};
 constexpr Option ServeOptions[] = {{"--listen", true}, {"--password-file", true}};
+constexpr Option ListOptions[] = {{"--offline", true}, {"--json", false}, {"--sort", true},
+                                  {"--subnet", true}, {"--version", true}};
+constexpr Option WakeOptions[] = {{"--all-known", false}, {"--subnet", true}, {"--to", true}};
 
 // Long enough for any terminal to answer on a slow link, short enough that
 // the wait in milliseconds stays far from overflowing.
@@ -77,7 +82,7 @@ Arguments split(const QString& command, const QStringList& words, std::span<cons
             result.error = QStringLiteral("unknown option %1 for %2").arg(quoted(name), command);
             return result;
         }
-        if (result.options.contains(name)) {
+        if (result.options.contains(name) && !option->repeatable) {
             result.error = QStringLiteral("option %1 given twice").arg(quoted(name));
             return result;
         }
@@ -95,6 +100,8 @@ Arguments split(const QString& command, const QStringList& words, std::span<cons
             result.error = QStringLiteral("option %1 needs a value").arg(quoted(name));
             return result;
         }
+        if (result.options.contains(name))
+            value = result.options[name] + QLatin1Char(',') + value;
         result.options.insert(name, value);
     }
     return result;
@@ -162,8 +169,19 @@ CommandLine discover(const Arguments& arguments)
     if (!arguments.operands.isEmpty())
         return invalid(QStringLiteral("unexpected argument %1").arg(quoted(arguments.operands[0])));
     CommandLine command;
-    if (const QString error = takeDestination(arguments, command); !error.isEmpty())
-        return invalid(error);
+    const auto to = arguments.options.constFind(QStringLiteral("--to"));
+    for (const QString& text : to == arguments.options.constEnd()
+                                   ? QStringList()
+                                   : to->split(QLatin1Char(','))) {
+        const auto destination = address(text);
+        if (!destination)
+            return invalid(QStringLiteral("invalid address %1 for '--to'").arg(quoted(text)));
+        if (std::find(command.destinations.begin(), command.destinations.end(), *destination)
+            == command.destinations.end())
+            command.destinations.push_back(*destination);
+    }
+    if (command.destinations.empty())
+        command.destinations.push_back(CommandLine::LimitedBroadcast);
     if (arguments.options.contains(QStringLiteral("--time"))) {
         const QString text = arguments.options[QStringLiteral("--time")];
         const auto wait = waitMs(text);
@@ -341,6 +359,83 @@ CommandLine serve(const Arguments& arguments)
     return command;
 }
 
+CommandLine list(const Arguments& arguments)
+{
+    if (!arguments.operands.isEmpty())
+        return invalid(QStringLiteral("unexpected argument %1").arg(quoted(arguments.operands[0])));
+    const QMap<QString, QString>& options = arguments.options;
+    CommandLine command;
+    InventoryQuery& query = command.query;
+    if (options.contains(QStringLiteral("--offline"))) {
+        const QString text = options.value(QStringLiteral("--offline"));
+        const std::string digits = text.toStdString();
+        int minutes = -1;
+        const char* end = digits.data() + digits.size();
+        const auto [stop, status] = std::from_chars(digits.data(), end, minutes);
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos
+            || status != std::errc() || stop != end)
+            return invalid(QStringLiteral("invalid time %1 for '--offline' (whole minutes, "
+                                          "0 or more)")
+                               .arg(quoted(text)));
+        query.offlineMinutes = minutes;
+    }
+    if (options.contains(QStringLiteral("--sort"))) {
+        const QString text = options.value(QStringLiteral("--sort"));
+        const auto sort = InventoryQuery::sortNamed(text);
+        if (!sort)
+            return invalid(QStringLiteral("invalid order %1 for '--sort' (id, host, ip, version or "
+                                          "last-seen)")
+                               .arg(quoted(text)));
+        query.sort = *sort;
+    }
+    if (options.contains(QStringLiteral("--subnet"))) {
+        const QString text = options.value(QStringLiteral("--subnet"));
+        query.subnet = Subnet::parse(text.toStdString());
+        if (!query.subnet)
+            return invalid(QStringLiteral("invalid subnet %1 for '--subnet' (such as "
+                                          "192.168.1.0/24)")
+                               .arg(quoted(text)));
+    }
+    if (options.contains(QStringLiteral("--version")))
+        query.version = bytes(options.value(QStringLiteral("--version")));
+    command.json = options.contains(QStringLiteral("--json"));
+    command.action = CommandLine::Action::List;
+    return command;
+}
+
+CommandLine wakeUp(const Arguments& arguments)
+{
+    const QMap<QString, QString>& options = arguments.options;
+    CommandLine command;
+    WakeRequest& request = command.wake;
+    for (const QString& operand : arguments.operands) {
+        const auto mac = MacAddress::parse(operand.toStdString());
+        if (!mac)
+            return invalid(QStringLiteral("invalid MAC address %1 (such as aa:bb:cc:dd:ee:ff or "
+                                          "aa-bb-cc-dd-ee-ff)")
+                               .arg(quoted(operand)));
+        request.macs.push_back(*mac);
+    }
+    request.allKnown = options.contains(QStringLiteral("--all-known"));
+    if (options.contains(QStringLiteral("--subnet"))) {
+        const QString text = options.value(QStringLiteral("--subnet"));
+        request.subnet = Subnet::parse(text.toStdString());
+        if (!request.subnet)
+            return invalid(QStringLiteral("invalid subnet %1 for '--subnet' (such as "
+                                          "192.168.1.0/24)")
+                               .arg(quoted(text)));
+    }
+    if (int(!request.macs.empty()) + int(request.allKnown) + int(request.subnet.has_value()) != 1)
+        return invalid(QStringLiteral("wake needs MAC addresses, '--all-known' or '--subnet CIDR' "
+                                      "(one of them)"));
+    if (const QString error = takeDestination(arguments, command); !error.isEmpty())
+        return invalid(error);
+    if (options.contains(QStringLiteral("--to")))
+        request.to = command.destination;
+    command.action = CommandLine::Action::Wake;
+    return command;
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments)
@@ -372,6 +467,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         known = OutputOptions;
     else if (name == QLatin1String("serve"))
         known = ServeOptions;
+    else if (name == QLatin1String("list"))
+        known = ListOptions;
+    else if (name == QLatin1String("wake"))
+        known = WakeOptions;
     else if (!overTcp)
         return invalid(QStringLiteral("unknown command %1").arg(quoted(name)));
 
@@ -391,6 +490,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return tcp(name, parsed);
     if (name == QLatin1String("serve"))
         return serve(parsed);
+    if (name == QLatin1String("list"))
+        return list(parsed);
+    if (name == QLatin1String("wake"))
+        return wakeUp(parsed);
     return power(name == QLatin1String("reboot") ? ShareKeys::TerminalRebootRequest
                                                  : ShareKeys::TerminalShutdownRequest,
                  parsed);
@@ -408,7 +511,8 @@ QString CommandLine::usage()
         "      Asks the terminals to report and lists those that answer, by address.\n"
         "      --to ADDR       where the request goes (default 255.255.255.255): a\n"
         "                      directed broadcast such as 192.168.1.255 or the\n"
-        "                      address of one terminal\n"
+        "                      address of one terminal; several, repeated or\n"
+        "                      separated by commas, each get the request\n"
         "      --time SECONDS  how long to wait for answers (default 2, fractions\n"
         "                      allowed); terminals answer by broadcast, so this\n"
         "                      host must be on their network\n"
@@ -452,6 +556,23 @@ QString CommandLine::usage()
         "      ADDR:PORT (default 127.0.0.1:8080, where no password is needed).\n"
         "      Any other address needs a password: the first line of FILE, or typed\n"
         "      at a prompt; the page then asks for it.\n"
+        "  list [--offline MINUTES] [--json] [--sort id|host|ip|version|last-seen]\n"
+        "       [--subnet CIDR] [--version V]\n"
+        "      Lists the terminals of the inventory: every one that discover or\n"
+        "      set-rdp heard, with its newest report (no password) and when it was\n"
+        "      first and last heard (UTC). Sorted by address unless --sort says.\n"
+        "      --offline MINUTES  only those not heard for that many minutes\n"
+        "      --subnet CIDR      only those last seen in it (192.168.1.0/24)\n"
+        "      --version V        only those reporting version V\n"
+        "      --json             one JSON object per line, with the report's\n"
+        "                         member names and firstSeen, lastSeen\n"
+        "  wake MAC... | --all-known | --subnet CIDR  [--to ADDR]\n"
+        "      Sends Wake-on-LAN packets (UDP port 9). A known MAC goes to the\n"
+        "      broadcast of the /24 of its last address, an unknown one to\n"
+        "      255.255.255.255; --all-known wakes every terminal of the inventory\n"
+        "      so, --subnet those last seen in CIDR through its broadcast; --to\n"
+        "      sends every packet to ADDR instead. MAC: aa:bb:cc:dd:ee:ff or\n"
+        "      aa-bb-cc-dd-ee-ff.\n"
         "  help\n"
         "      Prints this text (so do --help and -h).\n"
         "\n"
@@ -465,7 +586,10 @@ QString CommandLine::usage()
         "announced length is read; a screenshot announced larger than 64 MiB, or\n"
         "a file or screenshot larger than the free space beside FILE, is refused.\n"
         "discover keeps the newest report of each sending address, for at most\n"
-        "4096 terminals. Transfers show their progress when standard error is a\n"
+        "4096 terminals. discover and set-rdp record the reports they hear in\n"
+        "the inventory, $XDG_DATA_HOME/termctl/inventory.sqlite (by default\n"
+        "~/.local/share/termctl/); a terminal is known by its id, or by its MAC\n"
+        "when its id is empty. Transfers show their progress when standard error is a\n"
         "terminal.\n"
         "\n"
         "Exit status: 0 on success, 1 on a network or protocol error or an error\n"
@@ -484,4 +608,7 @@ QString CommandLine::usage()
         "  termctl upload 192.168.1.20 update.tar.gz && termctl update 192.168.1.20\n"
         "  termctl get 192.168.1.20 /etc/hostname_s -o hostname_s\n"
         "  termctl serve --listen 192.168.1.1:8080 --password-file dashboard.pw\n");
+        "  termctl discover --to 192.168.1.255,192.168.2.255\n"
+        "  termctl list --offline 60 --sort last-seen\n"
+        "  termctl wake --subnet 192.168.2.0/24\n");
 }

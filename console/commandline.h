@@ -1,10 +1,14 @@
 #pragma once
 
+#include "inventoryquery.h"
+#include "wakeonlan.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <map>
 #include <string>
+#include <vector>
 
 // What one run of termctl has to do, read from its arguments. Parsing needs
 // no socket: a request comes out ready to send, or an error text that names
@@ -24,6 +28,8 @@ public:
         Update,     // TCP: install the uploaded package
         Get,        // TCP: fetch remotePath into localPath
         Serve,      // the web dashboard on listenAddress:listenPort
+        List,       // the inventory's terminals that match query
+        Wake,       // Wake-on-LAN packets as wake asks
     };
 
     static constexpr quint32 LimitedBroadcast = 0xffffffff;
@@ -36,8 +42,9 @@ public:
     Action action = Action::Invalid;
     QString error;
     quint32 destination = LimitedBroadcast; // host order
+    std::vector<quint32> destinations;      // discover: each gets the request
     int waitMs = DefaultWaitMs;             // discover only
-    bool json = false;                      // discover only
+    bool json = false;                      // discover and list
     std::string key;                        // the request packet
     std::string content;
     QString localPath;                      // screenshot, get: output; upload: package
@@ -48,4 +55,6 @@ public:
     QString passwordFile;                   // set-rdp: "-" is standard input; serve
     quint32 listenAddress = 0x7f000001;     // serve only, host order
     quint16 listenPort = 8080;              // serve only
+    InventoryQuery query;                   // list only
+    WakeRequest wake;                       // wake only
 };

@@ -9,24 +9,42 @@
 #include <QTimer>
 #include <QUdpSocket>
 
-bool ConsoleClient::send(QUdpSocket& socket, const std::string& key, const std::string& content,
-                         quint32 destination, QString& error)
+namespace {
+
+bool sendFrom(QUdpSocket& socket, const QByteArray& datagram, quint32 destination, quint16 port,
+              QString& error)
 {
-    const std::string packet = PreData(key, content).toString();
     const QHostAddress address(destination);
-    const qint64 sent = socket.writeDatagram(packet.data(), qint64(packet.size()), address,
-                                             ConsoleClient::Port);
-    if (sent == qint64(packet.size()))
+    if (socket.writeDatagram(datagram, address, port) == datagram.size())
         return true;
     error = QStringLiteral("cannot send to %1: %2").arg(address.toString(), socket.errorString());
     return false;
 }
 
+QByteArray packet(const std::string& key, const std::string& content)
+{
+    return QByteArray::fromStdString(PreData(key, content).toString());
+}
+
+} // namespace
+
+bool ConsoleClient::send(QUdpSocket& socket, const std::string& key, const std::string& content,
+                         quint32 destination, QString& error)
+{
+    return sendFrom(socket, packet(key, content), destination, Port, error);
+}
+
 bool ConsoleClient::send(const std::string& key, const std::string& content, quint32 destination,
                          QString& error)
 {
+    return sendDatagram(packet(key, content), destination, Port, error);
+}
+
+bool ConsoleClient::sendDatagram(const QByteArray& datagram, quint32 destination, quint16 port,
+                                 QString& error)
+{
     QUdpSocket socket;
-    return send(socket, key, content, destination, error);
+    return sendFrom(socket, datagram, destination, port, error);
 }
 
 bool ConsoleClient::listen(QUdpSocket& socket, QString& error)
@@ -46,7 +64,7 @@ bool ConsoleClient::listen(QUdpSocket& socket, QString& error)
     return false;
 }
 
-bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& reports,
+bool ConsoleClient::discover(const std::vector<quint32>& destinations, int waitMs, ReportTable& reports,
                              QString& error, const std::string& awaitedIp)
 {
     QUdpSocket socket;
@@ -66,8 +84,12 @@ bool ConsoleClient::discover(quint32 destination, int waitMs, ReportTable& repor
         if (!awaitedIp.empty() && reports.find(awaitedIp) != nullptr)
             loop.quit();
     });
-    if (!send(socket, ShareKeys::TerminalMsgRequest, std::string(), destination, error))
-        return false;
+    // One request to each destination, the answers collected once.
+    const QByteArray request = packet(ShareKeys::TerminalMsgRequest, std::string());
+    for (const quint32 destination : destinations) {
+        if (!sendFrom(socket, request, destination, Port, error))
+            return false;
+    }
     QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
     loop.exec();
     // Reports queued by the end of the time came within it, though a busy

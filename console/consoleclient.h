@@ -2,9 +2,11 @@
 
 #include "sharekeys.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <string>
+#include <vector>
 
 class QUdpSocket;
 class ReportTable;
@@ -25,10 +27,15 @@ public:
     // Binds socket to port 9800, where the terminals' reports arrive.
     static bool listen(QUdpSocket& socket, QString& error);
 
-    // Sends the discovery request and collects the reports heard for the
-    // given time, or until the terminal with the address awaitedIp (dotted)
-    // has reported. Terminals answer by broadcast to port 9800, not to the
-    // sender, so the request leaves from a socket bound to that port.
-    static bool discover(quint32 destination, int waitMs, ReportTable& reports, QString& error,
-                         const std::string& awaitedIp = std::string());
+    // Sends one datagram as it is, to any port.
+    static bool sendDatagram(const QByteArray& datagram, quint32 destination, quint16 port,
+                             QString& error);
+
+    // Sends the discovery request to each destination and collects the
+    // reports heard for the given time, or until the terminal with the
+    // address awaitedIp (dotted) has reported. Terminals answer by broadcast
+    // to port 9800, not to the sender, so the request leaves from a socket
+    // bound to that port.
+    static bool discover(const std::vector<quint32>& destinations, int waitMs, ReportTable& reports,
+                         QString& error, const std::string& awaitedIp = std::string());
 };

@@ -1,6 +1,8 @@
 #include "commandline.h"
 #include "consoleclient.h"
 #include "dashboardserver.h"
+#include "inventorylisting.h"
+#include "inventoryrecorder.h"
 #include "rdpsettings.h"
 #include "reporttable.h"
 #include "tcpcommands.h"
@@ -59,10 +61,11 @@ int main(int argc, char* argv[])
         return 2;
     case CommandLine::Action::Discover: {
         ReportTable reports;
-        if (!ConsoleClient::discover(command.destination, command.waitMs, reports, error)) {
+        if (!ConsoleClient::discover(command.destinations, command.waitMs, reports, error)) {
             fail(error);
             return 1;
         }
+        InventoryRecorder::keep(reports);
         print(stdout, command.json ? reports.jsonLines() : reports.table());
         if (reports.empty())
             fail(QStringLiteral("no terminal answered"));
@@ -98,6 +101,18 @@ int main(int argc, char* argv[])
     }
     case CommandLine::Action::Serve:
         return finish(DashboardServer::run(command, error), error);
+    case CommandLine::Action::List: {
+        QString output;
+        const int status = InventoryListing::run(command.query, command.json, output, error);
+        print(stdout, output);
+        return finish(status, error);
+    }
+    case CommandLine::Action::Wake: {
+        QString output;
+        const int status = WakeOnLan::run(command.wake, output, error);
+        print(stdout, output);
+        return finish(status, error);
+    }
     }
     return 2;
 }

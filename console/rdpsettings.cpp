@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "consoleclient.h"
+#include "inventoryrecorder.h"
 #include "jsontext.h"
 #include "reporttable.h"
 
@@ -115,9 +116,10 @@ int RdpSettings::run(const CommandLine& command, QString& error)
     const Json::Value* report = nullptr;
     if (given.size() < std::size(Members)) {
         const std::string address = QHostAddress(command.destination).toString().toStdString();
-        if (!ConsoleClient::discover(command.destination, CommandLine::DefaultWaitMs, reports, error,
-                                     address))
+        if (!ConsoleClient::discover({command.destination}, CommandLine::DefaultWaitMs, reports,
+                                     error, address))
             return 1;
+        InventoryRecorder::keep(reports);
         report = reports.find(address);
         if (report == nullptr) {
             error = QStringLiteral("the terminal %1 did not report its settings within %2 s, so "

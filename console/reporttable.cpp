@@ -2,13 +2,11 @@
 
 #include "addresscodec.h"
 #include "jsontext.h"
+#include "reporttext.h"
 #include "sharekeys.h"
 #include "shareprotocol.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
-#include <iterator>
 #include <limits>
 
 namespace {
@@ -30,37 +28,6 @@ constexpr Column Columns[] = {
     {"RDP PORT", "RDP_PORT"},
     {"RDP USER", "RDP_USER"},
 };
-
-// A member's text; anything but a string reads as empty.
-std::string member(const Json::Value& object, const char* name)
-{
-    const Json::Value& value = object[name];
-    return value.isString() ? value.asString() : std::string();
-}
-
-// Report texts are the bytes the terminal keeps: UTF-8 on newer devices,
-// Latin-1 on older ones, which is what bytes that are not UTF-8 are taken for.
-QString decoded(const std::string& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
-    const QString text = utf8(view);
-    return utf8.hasError() ? QString::fromLatin1(view) : text;
-}
-
-// Report texts come from the network: control characters would let a
-// terminal move the cursor or clear the screen of whoever reads the table.
-QString printable(const std::string& bytes)
-{
-    QString text = decoded(bytes);
-    for (QChar& c : text) {
-        const char16_t code = c.unicode();
-        if (code < 0x20 || (code >= 0x7f && code < 0xa0))
-            c = QLatin1Char('?');
-    }
-    return text;
-}
 
 } // namespace
 
@@ -100,7 +67,7 @@ std::vector<const Json::Value*> ReportTable::sorted() const
     // By reported address, valid ones by value ahead of reports without one.
     std::vector<std::pair<quint64, const Json::Value*>> ordered;
     for (const auto& [sender, report] : m_reports) {
-        const auto address = AddressCodec::parse(member(report, "ip"));
+        const auto address = AddressCodec::parse(ReportText::member(report, "ip"));
         ordered.emplace_back(address ? *address : std::numeric_limits<quint64>::max(), &report);
     }
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -113,65 +80,48 @@ std::vector<const Json::Value*> ReportTable::sorted() const
 
 QString ReportTable::table() const
 {
-    const std::vector<const Json::Value*> reports = sorted();
-    std::vector<QStringList> lines(1);
+    std::vector<QStringList> rows(1);
     for (const Column& column : Columns)
-        lines[0] << QLatin1String(column.header);
-    for (const Json::Value* report : reports) {
+        rows[0] << QLatin1String(column.header);
+    for (const Json::Value* report : sorted()) {
         QStringList cells;
         for (const Column& column : Columns)
-            cells << printable(member(*report, column.member));
-        lines.push_back(cells);
+            cells << ReportText::printable(ReportText::member(*report, column.member));
+        rows.push_back(cells);
     }
-
-    std::vector<qsizetype> widths(std::size(Columns), 0);
-    for (const QStringList& cells : lines) {
-        for (size_t i = 0; i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], cells[qsizetype(i)].size());
-    }
-    QString text;
-    for (const QStringList& cells : lines) {
-        QString line;
-        for (size_t i = 0; i < widths.size(); ++i) {
-            if (i > 0)
-                line += QLatin1String("  ");
-            line += cells[qsizetype(i)].leftJustified(widths[i]);
-        }
-        // No padding after the last column.
-        while (line.endsWith(QLatin1Char(' ')))
-            line.chop(1);
-        text += line + QLatin1Char('\n');
-    }
-    return text;
+    return ReportText::aligned(rows);
 }
 
 QString ReportTable::jsonLines() const
 {
     QString text;
-    for (const Json::Value* report : sorted()) {
-        // Texts decoded one by one, as in the table: a line mixing UTF-8 and
-        // Latin-1 members still prints as UTF-8 throughout.
-        Json::Value shown = *report;
-        for (const std::string& name : shown.getMemberNames()) {
-            if (shown[name].isString())
-                shown[name] = decoded(shown[name].asString()).toUtf8().toStdString();
-        }
-        // The writer escapes C0 controls only; DEL and C1 controls would act
-        // on a terminal just as well.
-        for (const QChar c : QString::fromStdString(JsonText::write(shown))) {
-            if (c.unicode() >= 0x7f && c.unicode() < 0xa0)
-                text += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                text += c;
-        }
-    }
+    for (const Json::Value* report : sorted())
+        text += ReportText::jsonLine(*report);
     return text;
+}
+
+std::vector<TerminalInfo> ReportTable::terminals() const
+{
+    std::vector<TerminalInfo> terminals;
+    for (const auto& entry : m_reports) {
+        const Json::Value& report = entry.second;
+        TerminalInfo info;
+        const std::pair<std::string*, const char*> members[] = {
+            {&info.id, "id"},       {&info.hostName, "hostName"}, {&info.model, "model"},
+            {&info.version, "version"}, {&info.ip, "ip"},         {&info.mac, "mac"},
+            {&info.rdpIp, "RDP_IP"}, {&info.rdpPort, "RDP_PORT"}, {&info.rdpUser, "RDP_USER"},
+            {&info.status, "status"}};
+        for (const auto& [field, name] : members)
+            *field = ReportText::member(report, name);
+        terminals.push_back(std::move(info));
+    }
+    return terminals;
 }
 
 const Json::Value* ReportTable::find(const std::string& ip) const
 {
     for (const auto& entry : m_reports) {
-        if (member(entry.second, "ip") == ip)
+        if (ReportText::member(entry.second, "ip") == ip)
             return &entry.second;
     }
     return nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminalinfo.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -38,6 +40,8 @@ public:
     // A report member's text, decoded as the table shows it (UTF-8 or
     // Latin-1, control characters kept); empty when it is not a string.
     static QString text(const Json::Value& report, const char* name);
+    // Every report's members but the password, for the inventory.
+    std::vector<TerminalInfo> terminals() const;
 
 private:
 

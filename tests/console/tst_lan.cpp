@@ -3,6 +3,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 
 #include <memory>
 #include <vector>
@@ -26,6 +28,18 @@ class TestLan : public QObject
         if (status)
             *status = code;
         return output;
+    }
+
+    // The console's inventory, by terminal id.
+    static QMap<QString, QJsonObject> inventory()
+    {
+        QMap<QString, QJsonObject> terminals;
+        for (const QByteArray& line : termctl({"list", "--json"}).split('\n')) {
+            const QJsonObject terminal = QJsonDocument::fromJson(line).object();
+            if (!terminal.isEmpty())
+                terminals.insert(terminal.value("id").toString(), terminal);
+        }
+        return terminals;
     }
 
 private slots:
@@ -74,6 +88,51 @@ private slots:
         QCOMPARE(status, 0);
         for (int k = 1; k <= Terminals; ++k)
             QVERIFY2(table.contains(address(k).toLatin1()), table.constData());
+    }
+
+    // discover and set-rdp record what they hear; a discovery sent to two
+    // terminals reaches those two only.
+    void inventoryKeepsWhatIsHeard()
+    {
+        const QMap<QString, QJsonObject> before = inventory();
+        QCOMPARE(before.size(), Terminals); // the discovery above
+        int status = -1;
+        const QByteArray heard = termctl({"discover", "--time", "1", "--json", "--to", address(1),
+                                          "--to", address(2)},
+                                         &status);
+        QCOMPARE(status, 0);
+        QCOMPARE(heard.count("\"status\":\"connected\""), 2);
+        termctl({"set-rdp", address(3), "--user", "user3"}, &status);
+        QCOMPARE(status, 0);
+        const QMap<QString, QJsonObject> after = inventory();
+        QCOMPARE(after.size(), Terminals);
+        for (int k = 1; k <= Terminals; ++k) {
+            const QJsonObject& old = before[QString::number(k)];
+            const QJsonObject& now = after[QString::number(k)];
+            QCOMPARE(now.value("ip").toString(), address(k));
+            QCOMPARE(now.value("hostName").toString(), QStringLiteral("term-%1").arg(k));
+            QVERIFY(!now.value("mac").toString().isEmpty());
+            QCOMPARE(now.value("firstSeen"), old.value("firstSeen"));
+            QCOMPARE(now.value("lastSeen") != old.value("lastSeen"), k <= 3);
+        }
+    }
+
+    // A wake-up packet for a known MAC goes to the broadcast of its subnet.
+    void wakeReachesTheLan()
+    {
+        const std::unique_ptr<QUdpSocket> listener(Sandbox::udpSocket("t4", 9));
+        QVERIFY(listener);
+        QString mac = inventory()["2"].value("mac").toString();
+        int status = -1;
+        const QByteArray output = termctl({"wake", mac.toUpper().replace(':', '-')}, &status);
+        QCOMPARE(status, 0);
+        QVERIFY2(output.contains("192.168.1.255"), output.constData());
+        QTRY_VERIFY(listener->hasPendingDatagrams());
+        const QNetworkDatagram datagram = listener->receiveDatagram();
+        QCOMPARE(datagram.senderAddress(), QHostAddress("192.168.1.1"));
+        const QByteArray bytes = QByteArray::fromHex(mac.remove(':').toLatin1());
+        QCOMPARE(bytes.size(), 6);
+        QCOMPARE(datagram.data(), QByteArray(6, char(0xff)) + bytes.repeated(16));
     }
 
     void rebootExactlyTheListed()

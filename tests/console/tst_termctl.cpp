@@ -86,7 +86,7 @@ private slots:
     {
         CommandLine command = CommandLine::parse({"discover"});
         QCOMPARE(command.action, CommandLine::Action::Discover);
-        QCOMPARE(command.destination, 0xffffffffu);
+        QCOMPARE(command.destinations, std::vector<quint32>{0xffffffffu});
         QCOMPARE(command.waitMs, 2000);
         QVERIFY(!command.json);
         QCOMPARE(command.key, std::string("TERMINALMSG_REQUEST"));
@@ -94,12 +94,16 @@ private slots:
 
         command = CommandLine::parse(
             {"discover", "--json", "--to", "192.168.1.255", "--time", "0.5"});
-        QCOMPARE(command.destination, 0xc0a801ffu);
+        QCOMPARE(command.destinations, std::vector<quint32>{0xc0a801ffu});
         QCOMPARE(command.waitMs, 500);
         QVERIFY(command.json);
         command = CommandLine::parse({"discover", "--to=10.0.0.5", "--time=.0001"});
-        QCOMPARE(command.destination, 167772165u);
+        QCOMPARE(command.destinations, std::vector<quint32>{167772165u});
         QCOMPARE(command.waitMs, 1); // rounded up, never a zero wait
+        // Several, repeated or in a list, each once.
+        command = CommandLine::parse({"discover", "--to", "192.168.1.255,10.0.0.255",
+                                      "--to=192.168.1.255", "--to", "10.0.0.5"});
+        QCOMPARE(command.destinations, (std::vector<quint32>{0xc0a801ff, 0x0a0000ff, 0x0a000005}));
     }
 
     void setRdp()
@@ -167,6 +171,8 @@ private slots:
         QTest::newRow("twice") << QStringList{"discover", "--time", "1", "--time=2"} << "'--time'";
         QTest::newRow("operand") << QStringList{"discover", "10.0.0.5"} << "'10.0.0.5'";
         QTest::newRow("bad --to") << QStringList{"discover", "--to", "192.168.1"} << "'192.168.1'";
+        QTest::newRow("empty --to in a list")
+            << QStringList{"discover", "--to", "1.1.1.1,"} << "''";
         QTest::newRow("empty --to") << QStringList{"reboot", "--to=", "10.0.0.5"} << "''";
         for (const char* time : {"0", "0.0", "-1", "abc", "", "1e3", "inf", "1.2.3", "86400.5"})
             QTest::newRow(qPrintable(QStringLiteral("time '%1'").arg(time)))

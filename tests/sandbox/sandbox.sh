@@ -29,7 +29,7 @@
 # tree and the starting directory), and recording stand-ins for reboot,
 # poweroff, halt, shutdown, ifconfig, systemctl and logger come first on PATH (and
 # cover the system's own copies). Each stand-in appends "NAME ARGS" to
-# /tmp/sandbox-calls.log.
+# /tmp/sandbox-calls.log. XDG_DATA_HOME is /tmp/.local/share.
 set -euo pipefail
 
 readonly STATE=/run/sandbox
@@ -145,7 +145,9 @@ setup() {
     [[ $PWD != / ]] && mount --bind "$PWD" "$PWD"
     mount -o remount,bind,ro /
     write_standins
-    export PATH="$STATE/bin:$PATH" TERMINAL_SANDBOX=1
+    # termctl keeps its inventory under the data home; the home folder is
+    # read-only in here, and each host's /tmp is its own.
+    export PATH="$STATE/bin:$PATH" TERMINAL_SANDBOX=1 XDG_DATA_HOME=/tmp/.local/share
     touch "$MARKER"
 
     ip link set lo up

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "terminalinfo.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+// Every terminal the console has heard of, kept across runs in an SQLite
+// file: what its newest report said (all but the password, which never
+// reaches the file) and when it was first and last heard.
+//
+// Several termctl may run at once (a discover beside a rollout): the file
+// is in WAL mode, a writer waits up to BusyTimeoutMs for another's lock, and
+// each write is one immediate transaction, so no process loses another's rows.
+class Inventory
+{
+public:
+    static constexpr int BusyTimeoutMs = 10000;
+
+    // $XDG_DATA_HOME/termctl/inventory.sqlite, by default under ~/.local/share.
+    static QString defaultPath();
+    explicit Inventory(const QString& path = defaultPath());
+    ~Inventory();
+    Inventory(const Inventory&) = delete;
+    Inventory& operator=(const Inventory&) = delete;
+
+    const QString& path() const { return m_path; }
+    // Creates the file and its folder when missing.
+    bool open(QString& error);
+
+    // Records a report heard at that time (upsert). A terminal is known by
+    // its id, or by its MAC when it reports an empty id (some never set one);
+    // a report with neither cannot be told apart from others and is left
+    // out, which the error then says. A report older than the one kept
+    // changes nothing.
+    bool record(const TerminalInfo& report, const QDateTime& heardAt, QString& error);
+    // The same for many reports, in one transaction.
+    bool record(const std::vector<TerminalInfo>& reports, const QDateTime& heardAt, QString& error);
+
+    struct Terminal
+    {
+        std::string id, hostName, model, version, ip, mac, rdpIp, rdpPort, rdpUser;
+        QDateTime firstSeen, lastSeen; // UTC
+    };
+    // Every terminal known, in no particular order; texts are the bytes reported.
+    std::vector<Terminal> terminals(QString& error) const;
+
+private:
+    QString m_path;
+    QString m_connection;
+};
