@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 // What one run of termctl has to do, read from its arguments. Parsing needs
 // no socket: a request comes out ready to send, or an error text that names
@@ -23,6 +24,8 @@ public:
         Upload,     // TCP: send the package localPath
         Update,     // TCP: install the uploaded package
         Get,        // TCP: fetch remotePath into localPath
+        Probe,      // TCP: why each of addresses answers or not
+        Rollout,    // TCP: install the package localPath on addresses
     };
 
     static constexpr quint32 LimitedBroadcast = 0xffffffff;
@@ -35,8 +38,8 @@ public:
     Action action = Action::Invalid;
     QString error;
     quint32 destination = LimitedBroadcast; // host order
-    int waitMs = DefaultWaitMs;             // discover only
-    bool json = false;                      // discover only
+    int waitMs = DefaultWaitMs;             // discover; probe, rollout: time-out
+    bool json = false;                      // discover, probe
     std::string key;                        // the request packet
     std::string content;
     QString localPath;                      // screenshot, get: output; upload: package
@@ -45,4 +48,10 @@ public:
     // "RDP_USER", "RDP_PASSWORD", "RDP_PORT"); a value left out is absent.
     std::map<std::string, std::string> settings;
     QString passwordFile;                   // set-rdp: "-" is standard input
+    std::vector<quint32> addresses;         // probe, rollout: subnets expanded
+    int parallel = 0;                       // probe: probes in flight at most
+    bool allKnown = false;                  // rollout: the inventory's terminals
+    int batch = 0;                          // rollout
+    int maxFailures = 0;                    // rollout
+    QString expectVersion;                  // rollout
 };

@@ -1,7 +1,10 @@
 #include "commandline.h"
 #include "consoleclient.h"
+#include "inventory.h"
+#include "probecommand.h"
 #include "rdpsettings.h"
 #include "reporttable.h"
+#include "rollout.h"
 #include "tcpcommands.h"
 
 #include <QCoreApplication>
@@ -95,6 +98,10 @@ int main(int argc, char* argv[])
             print(stdout, reply + QLatin1Char('\n'));
         return finish(status, error);
     }
+    case CommandLine::Action::Probe:
+        return finish(ProbeCommand::run(command, error), error);
+    case CommandLine::Action::Rollout:
+        return finish(Rollout::run(command, Inventory::defaultPath(), error), error);
     }
     return 2;
 }

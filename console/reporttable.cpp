@@ -4,11 +4,11 @@
 #include "jsontext.h"
 #include "sharekeys.h"
 #include "shareprotocol.h"
+#include "texttable.h"
 
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <iterator>
 #include <limits>
 
 namespace {
@@ -49,9 +49,9 @@ QString decoded(const std::string& bytes)
     return utf8.hasError() ? QString::fromLatin1(view) : text;
 }
 
-// Report texts come from the network: control characters would let a
-// terminal move the cursor or clear the screen of whoever reads the table.
-QString printable(const std::string& bytes)
+} // namespace
+
+QString ReportTable::printable(const std::string& bytes)
 {
     QString text = decoded(bytes);
     for (QChar& c : text) {
@@ -61,8 +61,6 @@ QString printable(const std::string& bytes)
     }
     return text;
 }
-
-} // namespace
 
 bool ReportTable::addDatagram(const QByteArray& datagram, quint32 sender)
 {
@@ -118,26 +116,7 @@ QString ReportTable::table() const
             cells << printable(member(*report, column.member));
         lines.push_back(cells);
     }
-
-    std::vector<qsizetype> widths(std::size(Columns), 0);
-    for (const QStringList& cells : lines) {
-        for (size_t i = 0; i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], cells[qsizetype(i)].size());
-    }
-    QString text;
-    for (const QStringList& cells : lines) {
-        QString line;
-        for (size_t i = 0; i < widths.size(); ++i) {
-            if (i > 0)
-                line += QLatin1String("  ");
-            line += cells[qsizetype(i)].leftJustified(widths[i]);
-        }
-        // No padding after the last column.
-        while (line.endsWith(QLatin1Char(' ')))
-            line.chop(1);
-        text += line + QLatin1Char('\n');
-    }
-    return text;
+    return TextTable::format(lines);
 }
 
 QString ReportTable::jsonLines() const

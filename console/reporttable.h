@@ -34,6 +34,10 @@ public:
     // null when none came.
     const Json::Value* find(const std::string& ip) const;
 
+    // A report text as people see it: decoded, control characters (that
+    // would move the cursor or clear the screen of the reader) shown as '?'.
+    static QString printable(const std::string& bytes);
+
 private:
     std::vector<const Json::Value*> sorted() const;
 

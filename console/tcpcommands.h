@@ -21,7 +21,10 @@ public:
     static constexpr qint64 MaxScreenshotBytes = 64 * 1024 * 1024;
 
     static int screenshot(quint32 destination, const QString& output, QString& error);
-    static int upload(quint32 destination, const QString& package, QString& error);
+    // showProgress false: for uploads run side by side, which would draw
+    // over one another.
+    static int upload(quint32 destination, const QString& package, QString& error,
+                      bool showProgress = true);
     // reply: the agent's reply text, when one came.
     static int update(quint32 destination, QString& reply, QString& error);
     // remotePath: the bytes of the name on the terminal.
