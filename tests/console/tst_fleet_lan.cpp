@@ -1,6 +1,7 @@
 #include "agentprocess.h"
 #include "sandboxtestmain.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -59,6 +60,9 @@ private slots:
     {
         QByteArray output;
         QVERIFY2(Sandbox::sandbox({"lan", "4"}, &output) == 0, output.constData());
+        // The agents start in their directory (the update script's), which
+        // the host is entered through: it must exist here too.
+        QVERIFY(QDir().mkpath(QLatin1String(AgentDir)));
         for (int k = 1; k <= Agents; ++k) {
             const QString identity = QStringLiteral("printf 'term-%1\\n%1\\n' > /etc/hostname_s").arg(k);
             QCOMPARE(Sandbox::sandbox({"host", host(k), "--", "sh", "-c", identity}), 0);
