@@ -124,9 +124,10 @@ bool Prober::run(const std::vector<quint32>& addresses, int timeoutMs, int paral
             result.address = addresses[next];
             const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             if (fd < 0) {
+                // Short of descriptors: the probes in flight free theirs.
+                if (!active.empty())
+                    break;
                 error = QStringLiteral("cannot create a socket: %1").arg(systemText(errno));
-                for (std::size_t slot = active.size(); slot-- > 0;)
-                    finish(slot);
                 results.resize(next);
                 return false;
             }
@@ -159,6 +160,8 @@ bool Prober::run(const std::vector<quint32>& addresses, int timeoutMs, int paral
         }
         if (::poll(watched.data(), nfds_t(watched.size()), wait) < 0 && errno != EINTR) {
             error = QStringLiteral("cannot wait for the answers: %1").arg(systemText(errno));
+            while (!active.empty())
+                finish(active.size() - 1);
             return false;
         }
         // Backwards, so that finishing a probe (the last moves into its

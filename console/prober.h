@@ -34,7 +34,7 @@ public:
     static const char* name(State state);
 
     // Results in the order of the addresses. False, with error set, only when
-    // this host could not make a socket (the probes done so far are kept).
+    // this host could not make a socket (the results end where it failed).
     static bool run(const std::vector<quint32>& addresses, int timeoutMs, int parallel,
                     std::vector<Result>& results, QString& error);
 };
