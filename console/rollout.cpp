@@ -4,19 +4,15 @@
 #include "commandline.h"
 #include "inventory.h"
 #include "progress.h"
+#include "rolloutbatch.h"
 #include "terminalupdate.h"
 #include "texttable.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QHostAddress>
-#include <QThread>
 
-#include <condition_variable>
 #include <cstdio>
-#include <memory>
-#include <mutex>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -81,50 +77,6 @@ QString resultName(RolloutPlan::Result result, bool stopped)
     return stopped ? QStringLiteral("not started") : QStringLiteral("pending");
 }
 
-// The terminals of one batch, each on its own thread; the results come back
-// one at a time as they end.
-class Batch
-{
-public:
-    Batch(const std::vector<quint32>& addresses, const CommandLine& command)
-    {
-        for (const quint32 address : addresses) {
-            m_threads.emplace_back(QThread::create([this, address, &command] {
-                TerminalUpdate::Outcome outcome = TerminalUpdate::run(
-                    address, command.localPath, command.expectVersion, command.waitMs);
-                const std::lock_guard<std::mutex> lock(m_mutex);
-                m_ended.emplace_back(address, std::move(outcome));
-                m_changed.notify_one();
-            }));
-            m_threads.back()->start();
-        }
-        m_waiting = addresses.size();
-    }
-    ~Batch()
-    {
-        for (const auto& thread : m_threads)
-            thread->wait();
-    }
-
-    bool running() const { return m_waiting > 0; }
-    std::pair<quint32, TerminalUpdate::Outcome> next()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_ended.empty(); });
-        auto ended = std::move(m_ended.front());
-        m_ended.erase(m_ended.begin());
-        --m_waiting;
-        return ended;
-    }
-
-private:
-    std::vector<std::unique_ptr<QThread>> m_threads;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<std::pair<quint32, TerminalUpdate::Outcome>> m_ended;
-    std::size_t m_waiting = 0;
-};
-
 RolloutRecord::Entry entry(const TerminalUpdate::Outcome& outcome, RolloutPlan::Result result)
 {
     return {outcome.id, resultName(result, false), outcome.version, outcome.detail};
@@ -168,7 +120,7 @@ int Rollout::run(const CommandLine& command, const QString& databasePath, QStrin
         Progress progress(QStringLiteral("rollout"), stderr, QStringLiteral("terminals"));
         progress.show(plan.settled(), qint64(targets.size()));
         for (std::vector<quint32> addresses; !(addresses = plan.nextBatch()).empty();) {
-            Batch batch(addresses, command);
+            RolloutBatch batch(addresses, command.localPath, command.expectVersion, command.waitMs);
             while (batch.running()) {
                 const auto [address, outcome] = batch.next();
                 const RolloutPlan::Result result = planned(outcome.result);
