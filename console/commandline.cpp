@@ -1,7 +1,10 @@
 #include "commandline.h"
 
 #include "addresscodec.h"
+#include "addressrange.h"
 #include "macaddress.h"
+#include "prober.h"
+#include "rollout.h"
 #include "sharekeys.h"
 #include "tcpcommands.h"
 #include "tcpconnection.h"
@@ -12,6 +15,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -34,6 +38,10 @@ constexpr Option ServeOptions[] = {{"--listen", true}, {"--password-file", true}
 constexpr Option ListOptions[] = {{"--offline", true}, {"--json", false}, {"--sort", true},
                                   {"--subnet", true}, {"--version", true}};
 constexpr Option WakeOptions[] = {{"--all-known", false}, {"--subnet", true}, {"--to", true}};
+constexpr Option ProbeOptions[] = {{"--json", false}, {"--timeout", true}, {"--parallel", true}};
+constexpr Option RolloutOptions[] = {{"--targets", true},      {"--all-known", false},
+                                     {"--batch", true},        {"--expect-version", true},
+                                     {"--max-failures", true}, {"--timeout", true}};
 
 // Long enough for any terminal to answer on a slow link, short enough that
 // the wait in milliseconds stays far from overflowing.
@@ -359,6 +367,19 @@ CommandLine serve(const Arguments& arguments)
     return command;
 }
 
+// A whole number from low to high, in plain decimal.
+std::optional<int> number(const QString& text, int low, int high)
+{
+    const std::string digits = text.toStdString();
+    int value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, status] = std::from_chars(digits.data(), end, value);
+    if (digits.empty() || digits.front() == '-' || status != std::errc() || stop != end
+        || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
 CommandLine list(const Arguments& arguments)
 {
     if (!arguments.operands.isEmpty())
@@ -368,16 +389,12 @@ CommandLine list(const Arguments& arguments)
     InventoryQuery& query = command.query;
     if (options.contains(QStringLiteral("--offline"))) {
         const QString text = options.value(QStringLiteral("--offline"));
-        const std::string digits = text.toStdString();
-        int minutes = -1;
-        const char* end = digits.data() + digits.size();
-        const auto [stop, status] = std::from_chars(digits.data(), end, minutes);
-        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos
-            || status != std::errc() || stop != end)
+        const auto minutes = number(text, 0, std::numeric_limits<int>::max());
+        if (!minutes)
             return invalid(QStringLiteral("invalid time %1 for '--offline' (whole minutes, "
                                           "0 or more)")
                                .arg(quoted(text)));
-        query.offlineMinutes = minutes;
+        query.offlineMinutes = *minutes;
     }
     if (options.contains(QStringLiteral("--sort"))) {
         const QString text = options.value(QStringLiteral("--sort"));
@@ -436,6 +453,96 @@ CommandLine wakeUp(const Arguments& arguments)
     return command;
 }
 
+// The option's value as a number, the fallback when it is not given.
+QString takeNumber(const Arguments& arguments, const char* name, int low, int high, int fallback,
+                   int& out)
+{
+    const auto given = arguments.options.constFind(QLatin1String(name));
+    if (given == arguments.options.constEnd()) {
+        out = fallback;
+        return QString();
+    }
+    const auto value = number(*given, low, high);
+    if (!value)
+        return QStringLiteral("invalid value %1 for '%2' (%3..%4)")
+            .arg(quoted(*given), QLatin1String(name))
+            .arg(low)
+            .arg(high);
+    out = *value;
+    return QString();
+}
+
+CommandLine probe(const Arguments& arguments)
+{
+    CommandLine command;
+    if (arguments.operands.isEmpty())
+        return invalid(QStringLiteral("probe needs at least one address or subnet"));
+    QString error;
+    const auto addresses = AddressRange::expand(arguments.operands, error);
+    if (!addresses)
+        return invalid(error);
+    if (!(error = takeNumber(arguments, "--timeout", 1, 600000, Prober::DefaultTimeoutMs,
+                             command.waitMs))
+             .isEmpty()
+        || !(error = takeNumber(arguments, "--parallel", 1, Prober::MaxParallel,
+                                Prober::DefaultParallel, command.parallel))
+                .isEmpty())
+        return invalid(error);
+    command.addresses = *addresses;
+    command.json = arguments.options.contains(QStringLiteral("--json"));
+    command.action = CommandLine::Action::Probe;
+    return command;
+}
+
+CommandLine rollout(const Arguments& arguments)
+{
+    if (arguments.operands.isEmpty())
+        return invalid(QStringLiteral("rollout needs the package file"));
+    if (arguments.operands.size() > 1)
+        return invalid(QStringLiteral("unexpected argument %1").arg(quoted(arguments.operands[1])));
+    CommandLine command;
+    command.localPath = arguments.operands[0];
+    if (command.localPath.isEmpty())
+        return invalid(QStringLiteral("empty package file name"));
+    const QMap<QString, QString>& options = arguments.options;
+    command.allKnown = options.contains(QStringLiteral("--all-known"));
+    const auto targets = options.constFind(QStringLiteral("--targets"));
+    if (command.allKnown == (targets != options.constEnd()))
+        return invalid(QStringLiteral("rollout needs '--targets LIST' or '--all-known', one of them"));
+    if (!command.allKnown) {
+        QString error;
+        const auto addresses = AddressRange::expand(targets->split(QLatin1Char(',')), error);
+        if (!addresses)
+            return invalid(error);
+        command.addresses = *addresses;
+    }
+    if (!options.contains(QStringLiteral("--batch")))
+        return invalid(QStringLiteral("rollout needs '--batch N', the terminals updated at once"));
+    command.expectVersion = options.value(QStringLiteral("--expect-version"));
+    if (command.expectVersion.isEmpty())
+        return invalid(QStringLiteral("rollout needs '--expect-version V', the version the "
+                                      "terminals report once updated"));
+    QString error;
+    if (!(error = takeNumber(arguments, "--batch", 1, 1024, 0, command.batch)).isEmpty()
+        || !(error = takeNumber(arguments, "--max-failures", 1, 1 << 20, Rollout::DefaultMaxFailures,
+                                command.maxFailures))
+                .isEmpty())
+        return invalid(error);
+    command.waitMs = Rollout::DefaultTimeoutSeconds * 1000;
+    if (options.contains(QStringLiteral("--timeout"))) {
+        const QString text = options.value(QStringLiteral("--timeout"));
+        const auto wait = waitMs(text);
+        if (!wait)
+            return invalid(QStringLiteral("invalid time %1 for '--timeout' (seconds, more than 0, "
+                                          "at most %2)")
+                               .arg(quoted(text))
+                               .arg(MaxWaitSeconds));
+        command.waitMs = *wait;
+    }
+    command.action = CommandLine::Action::Rollout;
+    return command;
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments)
@@ -471,6 +578,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         known = ListOptions;
     else if (name == QLatin1String("wake"))
         known = WakeOptions;
+    else if (name == QLatin1String("probe"))
+        known = ProbeOptions;
+    else if (name == QLatin1String("rollout"))
+        known = RolloutOptions;
     else if (!overTcp)
         return invalid(QStringLiteral("unknown command %1").arg(quoted(name)));
 
@@ -494,6 +605,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return list(parsed);
     if (name == QLatin1String("wake"))
         return wakeUp(parsed);
+    if (name == QLatin1String("probe"))
+        return probe(parsed);
+    if (name == QLatin1String("rollout"))
+        return rollout(parsed);
     return power(name == QLatin1String("reboot") ? ShareKeys::TerminalRebootRequest
                                                  : ShareKeys::TerminalShutdownRequest,
                  parsed);
@@ -573,6 +688,26 @@ QString CommandLine::usage()
         "      so, --subnet those last seen in CIDR through its broadcast; --to\n"
         "      sends every packet to ADDR instead. MAC: aa:bb:cc:dd:ee:ff or\n"
         "      aa-bb-cc-dd-ee-ff.\n"
+        "  probe ADDR|SUBNET... [--json] [--timeout MS] [--parallel N]\n"
+        "      Tells why each terminal answers or not: \"alive\" (its agent answered\n"
+        "      a request that changes nothing), \"refused\" (the host is there, its\n"
+        "      agent is not running) or \"unreachable\" (no route, no host, or no\n"
+        "      answer within MS milliseconds, default 1500). A SUBNET such as\n"
+        "      192.168.1.0/24 stands for its hosts (without the network and\n"
+        "      broadcast addresses), at most 65536 addresses in all. Up to N\n"
+        "      (default 256, at most 512) are probed at once. --json prints one\n"
+        "      object per line: address, state, detail and, with an answer, ms.\n"
+        "  rollout PACKAGE (--targets LIST | --all-known) --batch N\n"
+        "          --expect-version V [--max-failures K] [--timeout SECONDS]\n"
+        "      Installs PACKAGE on the terminals, N at a time, as upload and update\n"
+        "      do, then waits up to SECONDS (default 300) for each to report version\n"
+        "      V (\"1.13\" matches a report of \"1.13(2024-01-01)\"). A terminal\n"
+        "      that already reports V is left alone. No new batch starts once K\n"
+        "      terminals failed (default 1). LIST: addresses and subnets separated\n"
+        "      by commas; --all-known: every terminal of the inventory. The result\n"
+        "      of each terminal is kept in the inventory database: the same rollout\n"
+        "      (same package, same V) run again skips the terminals already done.\n"
+        "      Prints a table of address, id, result, version and detail.\n"
         "  help\n"
         "      Prints this text (so do --help and -h).\n"
         "\n"
@@ -607,8 +742,11 @@ QString CommandLine::usage()
         "  termctl screenshot 192.168.1.20 -o screen.jpg\n"
         "  termctl upload 192.168.1.20 update.tar.gz && termctl update 192.168.1.20\n"
         "  termctl get 192.168.1.20 /etc/hostname_s -o hostname_s\n"
-        "  termctl serve --listen 192.168.1.1:8080 --password-file dashboard.pw\n");
+        "  termctl serve --listen 192.168.1.1:8080 --password-file dashboard.pw\n"
         "  termctl discover --to 192.168.1.255,192.168.2.255\n"
         "  termctl list --offline 60 --sort last-seen\n"
-        "  termctl wake --subnet 192.168.2.0/24\n");
+        "  termctl wake --subnet 192.168.2.0/24\n"
+        "  termctl probe 192.168.1.0/24 --json\n"
+        "  termctl rollout update.tar.gz --targets 192.168.1.0/24 --batch 10 "
+        "--expect-version 1.13\n");
 }

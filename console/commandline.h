@@ -30,6 +30,8 @@ public:
         Serve,      // the web dashboard on listenAddress:listenPort
         List,       // the inventory's terminals that match query
         Wake,       // Wake-on-LAN packets as wake asks
+        Probe,      // TCP: why each of addresses answers or not
+        Rollout,    // TCP: install the package localPath on addresses
     };
 
     static constexpr quint32 LimitedBroadcast = 0xffffffff;
@@ -43,8 +45,8 @@ public:
     QString error;
     quint32 destination = LimitedBroadcast; // host order
     std::vector<quint32> destinations;      // discover: each gets the request
-    int waitMs = DefaultWaitMs;             // discover only
-    bool json = false;                      // discover and list
+    int waitMs = DefaultWaitMs;             // discover; probe, rollout: time-out
+    bool json = false;                      // discover, list, probe
     std::string key;                        // the request packet
     std::string content;
     QString localPath;                      // screenshot, get: output; upload: package
@@ -57,4 +59,10 @@ public:
     quint16 listenPort = 8080;              // serve only
     InventoryQuery query;                   // list only
     WakeRequest wake;                       // wake only
+    std::vector<quint32> addresses;         // probe, rollout: subnets expanded
+    int parallel = 0;                       // probe: probes in flight at most
+    bool allKnown = false;                  // rollout: the inventory's terminals
+    int batch = 0;                          // rollout
+    int maxFailures = 0;                    // rollout
+    QString expectVersion;                  // rollout
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inventory.h"
 #include "reporttable.h"
 
 #include <QDateTime>
@@ -12,7 +13,8 @@
 
 // The dashboard's view of the fleet: it asks the terminals to report every
 // few seconds and keeps each one's newest report with the time it was heard,
-// for as long as the console runs.
+// for as long as the console runs. What it hears goes to the inventory once a
+// round; the inventory's terminals not heard in this run show as offline.
 class FleetWatch : public QObject
 {
     Q_OBJECT
@@ -37,5 +39,7 @@ private:
     QUdpSocket m_socket;
     QTimer m_timer;
     ReportTable m_reports;
+    ReportTable m_unrecorded; // heard since the last round
     std::map<std::string, QDateTime> m_heard;
+    std::vector<Inventory::Terminal> m_known;
 };

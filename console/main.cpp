@@ -1,10 +1,13 @@
 #include "commandline.h"
 #include "consoleclient.h"
 #include "dashboardserver.h"
+#include "inventory.h"
 #include "inventorylisting.h"
 #include "inventoryrecorder.h"
+#include "probecommand.h"
 #include "rdpsettings.h"
 #include "reporttable.h"
+#include "rollout.h"
 #include "tcpcommands.h"
 
 #include <QCoreApplication>
@@ -113,6 +116,10 @@ int main(int argc, char* argv[])
         print(stdout, output);
         return finish(status, error);
     }
+    case CommandLine::Action::Probe:
+        return finish(ProbeCommand::run(command, error), error);
+    case CommandLine::Action::Rollout:
+        return finish(Rollout::run(command, Inventory::defaultPath(), error), error);
     }
     return 2;
 }

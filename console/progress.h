@@ -10,7 +10,10 @@
 class Progress
 {
 public:
-    explicit Progress(const QString& label, std::FILE* stream = stderr);
+    // unit: what is counted, such as "terminals", shown as a bar; bytes
+    // (in MiB) without one.
+    explicit Progress(const QString& label, std::FILE* stream = stderr,
+                      const QString& unit = QString());
     ~Progress();
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
@@ -23,9 +26,11 @@ public:
     static void disable();
 
     static QString text(const QString& label, qint64 done, qint64 total);
+    static QString barText(const QString& label, qint64 done, qint64 total, const QString& unit);
 
 private:
     QString m_label;
+    QString m_unit;
     std::FILE* m_stream;
     bool m_enabled;
     bool m_drawn = false;

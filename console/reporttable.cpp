@@ -31,11 +31,6 @@ constexpr Column Columns[] = {
 
 } // namespace
 
-QString ReportTable::text(const Json::Value& report, const char* name)
-{
-    return decoded(member(report, name));
-}
-
 bool ReportTable::addDatagram(const QByteArray& datagram, quint32 sender)
 {
     if (!PreData::isShareProtocol(datagram.constData(), unsigned(datagram.size())))

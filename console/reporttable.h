@@ -37,14 +37,10 @@ public:
     const Json::Value* find(const std::string& ip) const;
     // Every report, by address.
     std::vector<const Json::Value*> sorted() const;
-    // A report member's text, decoded as the table shows it (UTF-8 or
-    // Latin-1, control characters kept); empty when it is not a string.
-    static QString text(const Json::Value& report, const char* name);
     // Every report's members but the password, for the inventory.
     std::vector<TerminalInfo> terminals() const;
 
 private:
-
     // By sending address: a terminal that answers twice (two consoles asked)
     // keeps one row, its newest report, and so does a peer that sends reports
     // with ever other contents.

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -198,7 +199,8 @@ int TcpCommands::get(quint32 destination, const std::string& remotePath, const Q
     return fetched == Fetched::File && commit(file, error) ? 0 : 1;
 }
 
-int TcpCommands::upload(quint32 destination, const QString& package, QString& error)
+int TcpCommands::upload(quint32 destination, const QString& package, QString& error,
+                        bool showProgress)
 {
     QFile file(package);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -221,7 +223,9 @@ int TcpCommands::upload(quint32 destination, const QString& package, QString& er
         return 1;
     qint64 sent = 0;
     {
-        Progress progress(QStringLiteral("upload"));
+        std::optional<Progress> progress;
+        if (showProgress)
+            progress.emplace(QStringLiteral("upload"));
         while (sent < size) {
             const QByteArray block = file.read(BlockSize);
             if (block.isEmpty()) {
@@ -233,7 +237,8 @@ int TcpCommands::upload(quint32 destination, const QString& package, QString& er
                 return 1;
             }
             sent += block.size();
-            progress.show(sent, size);
+            if (progress)
+                progress->show(sent, size);
         }
     }
     // The agent closes once it has checked the length; it sends nothing.

@@ -27,7 +27,10 @@ public:
     // error when it has to ask a second time.
     static int screenshot(quint32 destination, QIODevice& output, qint64 limit, bool verbose,
                           QString& error);
-    static int upload(quint32 destination, const QString& package, QString& error);
+    // showProgress false: for uploads run side by side, which would draw
+    // over one another.
+    static int upload(quint32 destination, const QString& package, QString& error,
+                      bool showProgress = true);
     // reply: the agent's reply text, when one came.
     static int update(quint32 destination, QString& reply, QString& error);
     // remotePath: the bytes of the name on the terminal.
