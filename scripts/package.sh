@@ -16,7 +16,9 @@ case $arch in
     amd64)
         "$root/scripts/install-deps.sh"
         build=$root/build
-        BUILD_DIR=$build "$root/scripts/build.sh" -DTERMINAL_BENCHMARKS=OFF
+        # Only what the packages hold.
+        cmake -S "$root" -B "$build" -DTERMINAL_BENCHMARKS=OFF > /dev/null
+        cmake --build "$build" --parallel "$(nproc)" --target termagent launcher launcher-lite language_db
         ;;
     arm64)
         build=$root/build-arm64
