@@ -17,8 +17,9 @@ say() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 # sources) replaces the simulated one; the rest stays simulated, for what the
 # sandbox cannot have (power, radio, sound).
 cp "$root/device/login/connect.sh" "$root/device/login/devicelib.sh" /opt/zoderer/login/
-mkdir -p $agentdir
-cp "$build/agent/termagent" "$root"/tests/sandbox/simulated/agent/*.sh "$root/tests/sandbox/simulated/agent/ReceiveBc" $agentdir/
+# The agent as its package installs it, its scripts and companion simulated.
+cmake --install "$build" --prefix / --component agent > /dev/null
+cp "$root"/tests/sandbox/simulated/agent/*.sh "$root/tests/sandbox/simulated/agent/ReceiveBc" $agentdir/
 # The launcher connects automatically at start, after a 3-second countdown,
 # to the RDP server on the console host (any credentials pass there).
 usrinfo=/opt/zoderer/configs/usrinfodir

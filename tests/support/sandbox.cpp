@@ -73,15 +73,12 @@ bool Sandbox::writeFile(const QString& path, const QByteArray& bytes, bool execu
 
 bool Sandbox::installDeviceLayer()
 {
-    const QString source = QStringLiteral(TERMINAL_SOURCE_DIR "/device/");
-    const QList<std::pair<QString, QString>> trees = {
-        {QStringLiteral("login"), QStringLiteral("/opt/zoderer/login")},
-        {QStringLiteral("termagent"), QStringLiteral("/opt/zoderer/termagent")},
-        {QStringLiteral("system"), QStringLiteral("/opt/system/zoderer")},
-    };
-    for (const auto& [from, to] : trees) {
-        QDir().mkpath(to);
-        if (run(QStringLiteral("cp"), {QStringLiteral("-R"), source + from + QStringLiteral("/."), to}) != 0)
+    // Through the build's install rules, as a package installs it.
+    for (const QString& component : {QStringLiteral("device"), QStringLiteral("agent")}) {
+        const QStringList arguments = {QStringLiteral("--install"), QStringLiteral(TERMINAL_BINARY_DIR),
+                                       QStringLiteral("--prefix"), QStringLiteral("/"),
+                                       QStringLiteral("--component"), component};
+        if (run(QStringLiteral("cmake"), arguments) != 0)
             return false;
     }
     return true;

@@ -63,9 +63,9 @@ public:
 
     static QString hostRoot(const QString& host);
 
-    // Installs the reference device layer of the source tree where the
-    // terminal has it: device/login into /opt/zoderer/login, device/termagent
-    // into /opt/zoderer/termagent, device/system into /opt/system/zoderer.
+    // Installs the reference device layer where the terminal has it (the
+    // install components device and agent: /opt/zoderer/login, termagent,
+    // factory and configs, /opt/system/zoderer).
     static bool installDeviceLayer();
 };
 

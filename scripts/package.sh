@@ -1,0 +1,44 @@
+#!/bin/sh
+# Builds the terminal's Debian packages into build/packages/ARCH/:
+# terminal-device (scripts, factory configuration; Architecture all),
+# terminal-termagent, terminal-launcher and terminal-launcher-lite.
+#
+#   scripts/package.sh [amd64|arm64]     (default: amd64)
+#
+# amd64 is built natively in build/ (as scripts/build.sh does). arm64 needs
+# the cross build: scripts/cross-arm64.sh builds it into build-arm64/ and
+# this script then makes the packages of that tree in the same way.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+arch=${1:-amd64}
+
+case $arch in
+    amd64)
+        "$root/scripts/install-deps.sh"
+        build=$root/build
+        # Only what the packages hold.
+        cmake -S "$root" -B "$build" -DTERMINAL_BENCHMARKS=OFF > /dev/null
+        cmake --build "$build" --parallel "$(nproc)" --target termagent launcher launcher-lite language_db
+        ;;
+    arm64)
+        build=$root/build-arm64
+        [ -x "$root/scripts/cross-arm64.sh" ] || {
+            echo "package.sh: arm64 needs scripts/cross-arm64.sh (the cross build into $build)" >&2
+            exit 2
+        }
+        "$root/scripts/cross-arm64.sh"
+        ;;
+    *)
+        echo "usage: package.sh [amd64|arm64]" >&2
+        exit 2
+        ;;
+esac
+
+out=$root/build/packages/$arch
+mkdir -p "$out"
+rm -f "$out"/*.deb
+# CPack stages each package under its own directory; the result goes to $out.
+cpack --config "$build/CPackConfig.cmake" -B "$out/staging" -D CPACK_DEBIAN_PACKAGE_ARCHITECTURE="$arch"
+mv "$out"/staging/*.deb "$out"/
+rm -rf "$out/staging"
+ls -l "$out"/*.deb
