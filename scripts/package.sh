@@ -5,9 +5,9 @@
 #
 #   scripts/package.sh [amd64|arm64]     (default: amd64)
 #
-# amd64 is built natively in build/ (as scripts/build.sh does). arm64 needs
-# the cross build: scripts/cross-arm64.sh builds it into build-arm64/ and
-# this script then makes the packages of that tree in the same way.
+# amd64 is built natively in build/ (as scripts/build.sh does); arm64 by
+# cross compilation into build-arm64/ (scripts/cross-arm64.sh), whose tree
+# this script then packs in the same way.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-amd64}
@@ -22,11 +22,10 @@ case $arch in
         ;;
     arm64)
         build=$root/build-arm64
-        [ -x "$root/scripts/cross-arm64.sh" ] || {
-            echo "package.sh: arm64 needs scripts/cross-arm64.sh (the cross build into $build)" >&2
-            exit 2
-        }
-        "$root/scripts/cross-arm64.sh"
+        "$root/scripts/cross-arm64.sh" --no-tests "$build"
+        # dpkg-shlibdeps looks the libraries up in the host's multiarch
+        # directory: the arm64 one here.
+        export DEB_HOST_ARCH=arm64 DEB_HOST_MULTIARCH=aarch64-linux-gnu
         ;;
     *)
         echo "usage: package.sh [amd64|arm64]" >&2
