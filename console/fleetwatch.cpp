@@ -77,7 +77,8 @@ QJsonArray FleetWatch::terminals(const QDateTime& now) const
         QJsonObject card;
         for (const char* name :
              {"id", "hostName", "model", "version", "ip", "mac", "RDP_IP", "RDP_PORT", "RDP_USER"})
-            card.insert(QLatin1String(name), ReportText::decoded(ReportText::member(*report, name)));
+            card.insert(QLatin1String(name),
+                        ReportText::decoded(ReportText::member(*report, name)));
         card.insert(QStringLiteral("lastSeen"), lastSeen.toString(Qt::ISODate));
         card.insert(QStringLiteral("online"),
                     lastSeen.isValid() && lastSeen.msecsTo(now) <= OnlineMs);
@@ -88,9 +89,11 @@ QJsonArray FleetWatch::terminals(const QDateTime& now) const
             continue;
         QJsonObject card;
         const std::pair<const char*, const std::string*> members[] = {
-            {"id", &known.id},         {"hostName", &known.hostName}, {"model", &known.model},
-            {"version", &known.version}, {"ip", &known.ip},          {"mac", &known.mac},
-            {"RDP_IP", &known.rdpIp},  {"RDP_PORT", &known.rdpPort}, {"RDP_USER", &known.rdpUser}};
+            {"id", &known.id},           {"hostName", &known.hostName},
+            {"model", &known.model},     {"version", &known.version},
+            {"ip", &known.ip},           {"mac", &known.mac},
+            {"RDP_IP", &known.rdpIp},    {"RDP_PORT", &known.rdpPort},
+            {"RDP_USER", &known.rdpUser}};
         for (const auto& [name, text] : members)
             card.insert(QLatin1String(name), ReportText::decoded(*text));
         card.insert(QStringLiteral("lastSeen"), known.lastSeen.toString(Qt::ISODate));

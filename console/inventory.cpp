@@ -2,15 +2,10 @@
 
 #include "macaddress.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
-
-#include <atomic>
 
 namespace {
 
@@ -43,11 +38,6 @@ QByteArray key(const TerminalInfo& report)
     return "mac:" + QByteArray::fromStdString(mac ? MacAddress::text(*mac) : report.mac);
 }
 
-QString failure(const QString& what, const QSqlError& error)
-{
-    return QStringLiteral("%1: %2").arg(what, error.text());
-}
-
 } // namespace
 
 QString Inventory::defaultPath()
@@ -58,51 +48,12 @@ QString Inventory::defaultPath()
 }
 
 Inventory::Inventory(const QString& path)
-    : m_path(path)
-{
-    static std::atomic<int> instances {0};
-    m_connection = QStringLiteral("inventory-%1").arg(++instances);
-}
-
-Inventory::~Inventory()
-{
-    {
-        QSqlDatabase database = QSqlDatabase::database(m_connection, false);
-        database.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
-}
+    : m_database(path)
+{ }
 
 bool Inventory::open(QString& error)
 {
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        error = QStringLiteral("cannot create the folder of %1").arg(m_path);
-        return false;
-    }
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    if (!database.isValid()) {
-        error = QStringLiteral("the Qt SQLite driver is not installed");
-        return false;
-    }
-    database.setDatabaseName(m_path);
-    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    if (!database.open()) {
-        error = failure(QStringLiteral("cannot open %1").arg(m_path), database.lastError());
-        return false;
-    }
-    QSqlQuery query(database);
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next()
-        || query.value(0).toString() != QLatin1String("wal")) {
-        error =
-            failure(QStringLiteral("cannot switch %1 to WAL mode").arg(m_path), query.lastError());
-        return false;
-    }
-    if (!query.exec(QLatin1String(Schema))) {
-        error =
-            failure(QStringLiteral("cannot create the table in %1").arg(m_path), query.lastError());
-        return false;
-    }
-    return true;
+    return m_database.open(Schema, error);
 }
 
 bool Inventory::record(const TerminalInfo& report, const QDateTime& heardAt, QString& error)
@@ -113,11 +64,12 @@ bool Inventory::record(const TerminalInfo& report, const QDateTime& heardAt, QSt
 bool Inventory::record(const std::vector<TerminalInfo>& reports, const QDateTime& heardAt,
                        QString& error)
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlQuery query(m_database.database());
     // Immediate: a deferred transaction that turns into a write can fail at
     // once on another writer's lock instead of waiting for it.
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        error = failure(QStringLiteral("cannot write to %1").arg(m_path), query.lastError());
+        error = InventoryDatabase::failure(
+            QStringLiteral("cannot write to %1").arg(m_database.path()), query.lastError());
         return false;
     }
     query.prepare(QLatin1String(Upsert));
@@ -137,13 +89,15 @@ bool Inventory::record(const std::vector<TerminalInfo>& reports, const QDateTime
         query.addBindValue(time);
         query.addBindValue(time);
         if (!query.exec()) {
-            error = failure(QStringLiteral("cannot write to %1").arg(m_path), query.lastError());
+            error = InventoryDatabase::failure(
+                QStringLiteral("cannot write to %1").arg(m_database.path()), query.lastError());
             query.exec(QStringLiteral("ROLLBACK"));
             return false;
         }
     }
     if (!query.exec(QStringLiteral("COMMIT"))) {
-        error = failure(QStringLiteral("cannot write to %1").arg(m_path), query.lastError());
+        error = InventoryDatabase::failure(
+            QStringLiteral("cannot write to %1").arg(m_database.path()), query.lastError());
         query.exec(QStringLiteral("ROLLBACK"));
         return false;
     }
@@ -157,13 +111,14 @@ bool Inventory::record(const std::vector<TerminalInfo>& reports, const QDateTime
 
 std::vector<Inventory::Terminal> Inventory::terminals(QString& error) const
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlQuery query(m_database.database());
     QStringList columns;
     for (const char* column : Texts)
         columns << QLatin1String(column);
     if (!query.exec(QStringLiteral("SELECT %1, firstSeen, lastSeen FROM terminals")
                         .arg(columns.join(QStringLiteral(", "))))) {
-        error = failure(QStringLiteral("cannot read %1").arg(m_path), query.lastError());
+        error = InventoryDatabase::failure(QStringLiteral("cannot read %1").arg(m_database.path()),
+                                           query.lastError());
         return {};
     }
     std::vector<Terminal> terminals;

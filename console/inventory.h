@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inventorydatabase.h"
 #include "terminalinfo.h"
 
 #include <QDateTime>
@@ -11,23 +12,16 @@
 // Every terminal the console has heard of, kept across runs in an SQLite
 // file: what its newest report said (all but the password, which never
 // reaches the file) and when it was first and last heard.
-//
-// Several termctl may run at once (a discover beside a rollout): the file
-// is in WAL mode, a writer waits up to BusyTimeoutMs for another's lock, and
-// each write is one immediate transaction, so no process loses another's rows.
+// Each write is one immediate transaction, so that of several termctl
+// writing at once none loses another's rows.
 class Inventory
 {
 public:
-    static constexpr int BusyTimeoutMs = 10000;
-
     // $XDG_DATA_HOME/termctl/inventory.sqlite, by default under ~/.local/share.
     static QString defaultPath();
     explicit Inventory(const QString& path = defaultPath());
-    ~Inventory();
-    Inventory(const Inventory&) = delete;
-    Inventory& operator=(const Inventory&) = delete;
 
-    const QString& path() const { return m_path; }
+    const QString& path() const { return m_database.path(); }
     // Creates the file and its folder when missing.
     bool open(QString& error);
 
@@ -49,6 +43,5 @@ public:
     std::vector<Terminal> terminals(QString& error) const;
 
 private:
-    QString m_path;
-    QString m_connection;
+    InventoryDatabase m_database;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inventorydatabase.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -21,9 +23,6 @@ public:
     };
 
     explicit RolloutRecord(const QString& databasePath);
-    ~RolloutRecord();
-    RolloutRecord(const RolloutRecord&) = delete;
-    RolloutRecord& operator=(const RolloutRecord&) = delete;
 
     // Opens the database, creating it and the table when missing.
     bool open(QString& error);
@@ -36,6 +35,5 @@ public:
                const Entry& entry, QString& error);
 
 private:
-    QString m_path;
-    QString m_connection;
+    InventoryDatabase m_database;
 };
