@@ -1,9 +1,11 @@
 #include "inventorydatabase.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 
 #include <atomic>
@@ -43,8 +45,17 @@ bool InventoryDatabase::open(const char* schema, QString& error)
         return false;
     }
     QSqlQuery query(database);
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next()
-        || query.value(0).toString() != QLatin1String("wal")) {
+    // The switch needs the file to itself, and SQLite answers "busy" at once
+    // rather than wait while another termctl creates the same new file: it is
+    // tried again for as long as a writer would wait. Once made, the mode is
+    // kept in the file and later opens do not contend.
+    QDeadlineTimer deadline(BusyTimeoutMs);
+    bool wal = false;
+    while (!(wal = query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next()
+                 && query.value(0).toString() == QLatin1String("wal"))
+           && !deadline.hasExpired())
+        QThread::msleep(20);
+    if (!wal) {
         error =
             failure(QStringLiteral("cannot switch %1 to WAL mode").arg(m_path), query.lastError());
         return false;
