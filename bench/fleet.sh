@@ -183,7 +183,6 @@ wait $console
 read -r within heard last_ms listener_drops <$work/listener
 printf '   listed %d of %d heard; lost by the console socket %d\n' "$(grep -c '"ip"' $work/discover || true)" \
     "$heard" $(($(console_udp_drops) - drops - listener_drops))
-version=$(grep -o '"version":"[^"]*"' $work/discover | head -1 | cut -d'"' -f4)
 
 echo
 echo "2. termctl probe 192.168.1.0/24 --json, 10 agents stopped"
@@ -207,15 +206,20 @@ else
 fi
 
 echo
-echo "3. termctl rollout PKG --targets 192.168.1.0/24 --batch 20 --expect-version $version"
+echo "3. termctl rollout PKG --targets 192.168.1.0/24 --batch 20 --expect-version 1.13"
 if has_command rollout; then
+    # A package that brings a new agent, as the simulated update takes it: the
+    # built one (without its debugging sections) with its version text, UTF-16,
+    # changed to 1.13. Each terminal installs it, restarts its agent and then
+    # reports the new version.
     mkdir -p $work/software
-    head -c 1048576 /dev/urandom >$work/software/payload
-    echo "$version" >$work/software/VERSION
-    "$root/scripts/make-update.sh" $work/software $work/update.tar.gz
+    strip --strip-debug -o $work/software/termagent "$build/agent/termagent"
+    LC_ALL=C perl -0777 -pi -e 's/1\x00\.\x001\x002\x00/1\x00.\x001\x003\x00/' $work/software/termagent
+    tar -czf $work/update.tar.gz -C $work/software termagent
+    echo "   package: $(stat -c %s $work/update.tar.gz) bytes"
     before=$(agent_ticks)
     timed_console "$termctl" rollout $work/update.tar.gz --targets 192.168.1.0/24 --batch 20 \
-        --expect-version "$version" >$work/rollout 2>&1 || true
+        --expect-version 1.13 >$work/rollout 2>&1 || true
     read_time
     awk -v w="$wall" -v u="$user" -v s="$sys" -v m="$rss" -v t=$(($(agent_ticks) - before)) -v clk="$clk" 'BEGIN {
         printf "   wall %s s, console CPU %.2f s (%.0f %% of the wall time), peak RSS %d KiB, agents CPU %.1f s\n",
