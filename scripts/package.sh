@@ -5,9 +5,9 @@
 #
 #   scripts/package.sh [amd64|arm64]     (default: amd64)
 #
-# amd64 is built natively in build/ (as scripts/build.sh does); arm64 by
-# cross compilation into build-arm64/ (scripts/cross-arm64.sh), whose tree
-# this script then packs in the same way.
+# Both are release builds: amd64 natively in build-release/, arm64 by cross
+# compilation into build-arm64/ (scripts/cross-arm64.sh), whose tree this
+# script then packs in the same way.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-amd64}
@@ -15,10 +15,12 @@ arch=${1:-amd64}
 case $arch in
     amd64)
         "$root/scripts/install-deps.sh"
-        build=$root/build
-        # Only what the packages hold.
-        cmake -S "$root" -B "$build" -DTERMINAL_BENCHMARKS=OFF > /dev/null
-        cmake --build "$build" --parallel "$(nproc)" --target termagent launcher launcher-lite language_db
+        # The optimised build a terminal runs, in build-release/: every
+        # program, without tests.
+        build=$root/build-release
+        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTERMINAL_TESTS=OFF \
+            -DTERMINAL_BENCHMARKS=OFF > /dev/null
+        cmake --build "$build" --parallel "$(nproc)"
         ;;
     arm64)
         build=$root/build-arm64
