@@ -9,8 +9,8 @@
 #      socket lost, the console's CPU time and peak memory;
 #   2. probe of 192.168.1.0/24 with 10 agents stopped: wall time, console CPU,
 #      terminals per state;
-#   3. rollout of a small package to 192.168.1.0/24, 20 at a time: wall time
-#      against the console's CPU time and the agents' CPU time;
+#   3. rollout of a new agent version to every terminal, 20 at a time: wall
+#      time against the console's CPU time and the agents' CPU time;
 #   4. serve with every card's thumbnail asked for as the page does: answers per
 #      round, how often each card gets a new picture, the console's memory.
 #   1b. the same round with the console held up (stopped) from its request
@@ -96,12 +96,18 @@ wait_agents() {
         done
     done
 }
-agent_ticks() {
-    local pid total=0
-    for pid in "${agents[@]}"; do
-        total=$((total + $(awk '{ print $14 + $15 + $16 + $17 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
+
+# The first process below PID (children first, then deeper) that runs NAME.
+descendant_named() {
+    local pid
+    for pid in $(ps -o pid= --ppid "$1"); do
+        if [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "$2" ]]; then
+            echo "$pid"
+            return 0
+        fi
+        descendant_named "$pid" "$2" && return 0
     done
-    echo "$total"
+    return 1
 }
 
 # thumbnail_rounds DIR ROUNDS, on the console host: opens a session as the
@@ -206,7 +212,7 @@ else
 fi
 
 echo
-echo "3. termctl rollout PKG --targets 192.168.1.0/24 --batch 20 --expect-version 1.13"
+echo "3. termctl rollout PKG --targets (the terminals) --batch 20 --expect-version 1.13"
 if has_command rollout; then
     # A package that brings a new agent, as the simulated update takes it: the
     # built one (without its debugging sections) with its version text, UTF-16,
@@ -217,14 +223,21 @@ if has_command rollout; then
     LC_ALL=C perl -0777 -pi -e 's/1\x00\.\x001\x002\x00/1\x00.\x001\x003\x00/' $work/software/termagent
     tar -czf $work/update.tar.gz -C $work/software termagent
     echo "   package: $(stat -c %s $work/update.tar.gz) bytes"
-    before=$(agent_ticks)
-    timed_console "$termctl" rollout $work/update.tar.gz --targets 192.168.1.0/24 --batch 20 \
+    # The terminals' addresses: the rest of the /24 has no terminal, and the
+    # first address without one would end the rollout.
+    targets=$(seq -s, -f '192.168.1.%g' 11 $((10 + count)))
+    timed_console "$termctl" rollout $work/update.tar.gz --targets "$targets" --batch 20 \
         --expect-version 1.13 >$work/rollout 2>&1 || true
     read_time
-    awk -v w="$wall" -v u="$user" -v s="$sys" -v m="$rss" -v t=$(($(agent_ticks) - before)) -v clk="$clk" 'BEGIN {
-        printf "   wall %s s, console CPU %.2f s (%.0f %% of the wall time), peak RSS %d KiB, agents CPU %.1f s\n",
-            w, u + s, 100 * (u + s) / w, m, t / clk }'
-    tail -3 $work/rollout | sed 's/^/   /'
+    # (The agents' CPU time is not summed here: each one is a new process
+    # after its update.)
+    awk -v w="$wall" -v u="$user" -v s="$sys" -v m="$rss" 'BEGIN {
+        printf "   wall %s s, console CPU %.2f s (%.0f %% of the wall time), peak RSS %d KiB\n",
+            w, u + s, 100 * (u + s) / w, m }'
+    printf '   terminals per result:'
+    grep -oE '^192\.168\.1\.[0-9]+ .*(updated|current|failed|not started)' $work/rollout |
+        grep -oE '(updated|current|failed|not started)$' | sort | uniq -c | awk '{ $1 = $1; printf " %s", $0 }'
+    echo
 else
     echo "   skipped: termctl has no rollout"
 fi
@@ -235,14 +248,15 @@ if has_command serve; then
     on_console "$termctl" serve --listen 127.0.0.1:8080 2>$work/serve.err &
     serve=$!
     until grep -qs "dashboard is at" $work/serve.err; do sleep 0.1; done
+    server=$(descendant_named $serve termctl)
     # The desktop changes every half second, so that every capture is a new picture.
     (while :; do date +%s%N | dd of=$frame bs=1 conv=notrunc status=none; sleep 0.5; done) &
     ticker=$!
     on_console bash -c "$(declare -f thumbnail_rounds); thumbnail_rounds $work 10" | sed 's/^/   /'
     kill $ticker
     printf '   serve: RSS %d KiB, peak %d KiB, CPU %.1f s\n' \
-        "$(awk '/VmRSS/ { print $2 }' /proc/$serve/status)" "$(awk '/VmHWM/ { print $2 }' /proc/$serve/status)" \
-        "$(awk -v clk="$clk" '{ print ($14 + $15) / clk }' /proc/$serve/stat)"
+        "$(awk '/VmRSS/ { print $2 }' "/proc/$server/status")" "$(awk '/VmHWM/ { print $2 }' "/proc/$server/status")" \
+        "$(awk -v clk="$clk" '{ print ($14 + $15) / clk }' "/proc/$server/stat")"
     kill $serve
 else
     echo "   skipped: termctl has no serve"
