@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test: the whole suite in
 # build/, then the concurrency stress test again under ThreadSanitizer; then
-# builds the Debian packages for amd64 and arm64 and runs the agent's and the
-# console's unit tests on arm64 under emulation.
+# builds the arm64 packages and runs the agent's and the console's unit tests
+# on arm64 under emulation.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -17,11 +17,11 @@ cmake -S "$root" -B "$root/build-tsan" -DTERMINAL_SANITIZER=thread -DTERMINAL_BE
 cmake --build "$root/build-tsan" --parallel "$(nproc)" --target tst_stress
 (cd "$root/build-tsan" && ctest --output-on-failure -L stress)
 
-# The packages of both architectures, from release builds: a packager's
-# optimised build sees warnings the default one does not (values clobbered by
-# longjmp, overlapping copies), so every program is compiled that way too. The
-# terminal is arm64: package.sh cross-builds every program for it, and the
-# agent's and the console's unit tests then run there under the emulator.
-"$root/scripts/package.sh" amd64
+# The terminal is arm64: package.sh cross-builds every program for it, as a
+# release build (a packager's optimised build sees warnings the default one
+# does not: values clobbered by longjmp, overlapping copies), and makes its
+# packages; the agent's and the console's unit tests then run there under the
+# emulator. The amd64 packages are built, installed, upgraded and removed by
+# tst_packages above.
 "$root/scripts/package.sh" arm64
 "$root/scripts/cross-arm64.sh" "$root/build-arm64"
