@@ -229,31 +229,6 @@ private slots:
                            + QHostAddress(packet.destination).toString();
         QCOMPARE(planned, packets);
     }
-
-    void invalidCommandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("offline") << QStringList{"list", "--offline", "-1"} << "'-1'";
-        QTest::newRow("offline +") << QStringList{"list", "--offline", "+5"} << "'+5'";
-        QTest::newRow("sort") << QStringList{"list", "--sort", "mac"} << "'mac'";
-        QTest::newRow("subnet prefix") << QStringList{"list", "--subnet", "10.0.0.0/33"} << "'10.0.0.0/33'";
-        QTest::newRow("subnet no prefix") << QStringList{"list", "--subnet", "10.0.0.0"} << "'10.0.0.0'";
-        QTest::newRow("list operand") << QStringList{"list", "x"} << "'x'";
-        QTest::newRow("wake nothing") << QStringList{"wake"} << "--all-known";
-        QTest::newRow("wake two ways") << QStringList{"wake", "--all-known", "--subnet", "10.0.0.0/8"}
-                                       << "one of them";
-        QTest::newRow("wake --to") << QStringList{"wake", "--all-known", "--to", "1.2.3"} << "'1.2.3'";
-    }
-
-    void invalidCommandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, named);
-        const CommandLine command = CommandLine::parse(arguments);
-        QCOMPARE(command.action, CommandLine::Action::Invalid);
-        QVERIFY2(command.error.contains(named), qPrintable(command.error));
-    }
 };
 
 SANDBOX_TEST_MAIN(TestInventory)

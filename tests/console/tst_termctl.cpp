@@ -214,6 +214,16 @@ private slots:
         const QString longPath = "/" + QString(300, 'p');
         QTest::newRow("get, path too long")
             << QStringList{"get", "1.1.1.1", longPath, "-o", "f"} << "too long";
+        QTest::newRow("offline") << QStringList{"list", "--offline", "-1"} << "'-1'";
+        QTest::newRow("offline +") << QStringList{"list", "--offline", "+5"} << "'+5'";
+        QTest::newRow("sort") << QStringList{"list", "--sort", "mac"} << "'mac'";
+        QTest::newRow("subnet prefix") << QStringList{"list", "--subnet", "10.0.0.0/33"} << "'10.0.0.0/33'";
+        QTest::newRow("subnet no prefix") << QStringList{"list", "--subnet", "10.0.0.0"} << "'10.0.0.0'";
+        QTest::newRow("list operand") << QStringList{"list", "x"} << "'x'";
+        QTest::newRow("wake nothing") << QStringList{"wake"} << "--all-known";
+        QTest::newRow("wake two ways") << QStringList{"wake", "--all-known", "--subnet", "10.0.0.0/8"}
+                                       << "one of them";
+        QTest::newRow("wake --to") << QStringList{"wake", "--all-known", "--to", "1.2.3"} << "'1.2.3'";
     }
 
     void invalidCommandLine()
