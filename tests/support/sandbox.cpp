@@ -148,11 +148,16 @@ QString Sandbox::hostRoot(const QString& host)
     return QStringLiteral("/run/sandbox/hosts/") + host;
 }
 
-QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
+namespace {
+
+// A socket of the given type made in the network namespace of host (the
+// sandbox's own when empty) and then bound or connected to the IPv4 address
+// and port; -1 when that failed. A namespace switch affects only the calling
+// thread, so the socket is made on a thread of its own; a socket keeps the
+// namespace it was made in.
+int socketIn(const QString& host, int type, quint32 ip, quint16 port, bool connectTo)
 {
     int descriptor = -1;
-    // A namespace switch affects only the calling thread, so the socket is
-    // made on a thread of its own; a socket keeps the namespace it was made in.
     std::thread maker([&] {
         if (!host.isEmpty()) {
             const int ns = ::open(QString("/run/netns/" + host).toLocal8Bit().constData(), O_RDONLY);
@@ -160,21 +165,34 @@ QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
                 return;
             ::close(ns);
         }
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+        if (type == SOCK_DGRAM) {
+            const int on = 1;
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        }
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        address.sin_addr.s_addr = htonl(ip);
+        const auto* name = reinterpret_cast<sockaddr*>(&address);
+        const int result =
+            connectTo ? ::connect(fd, name, sizeof address) : ::bind(fd, name, sizeof address);
+        if (result != 0) {
             ::close(fd);
             return;
         }
         descriptor = fd;
     });
     maker.join();
+    return descriptor;
+}
+
+} // namespace
+
+QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
+{
+    const int descriptor = socketIn(host, SOCK_DGRAM, INADDR_ANY, port, false);
     if (descriptor < 0)
         return nullptr;
     auto* socket = new QUdpSocket;
@@ -184,25 +202,7 @@ QUdpSocket* Sandbox::udpSocket(const QString& host, quint16 port)
 
 QTcpSocket* Sandbox::tcpSocket(const QString& host, quint16 port)
 {
-    int descriptor = -1;
-    // As udpSocket: made on a thread that switched to the host's namespace.
-    std::thread maker([&] {
-        const int ns = ::open(QString("/run/netns/" + host).toLocal8Bit().constData(), O_RDONLY);
-        if (ns < 0 || ::setns(ns, CLONE_NEWNET) != 0)
-            return;
-        ::close(ns);
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            ::close(fd);
-            return;
-        }
-        descriptor = fd;
-    });
-    maker.join();
+    const int descriptor = socketIn(host, SOCK_STREAM, INADDR_LOOPBACK, port, true);
     if (descriptor < 0)
         return nullptr;
     auto* socket = new QTcpSocket;
