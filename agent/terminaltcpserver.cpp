@@ -60,7 +60,7 @@ TerminalTcpServer::TerminalTcpServer(QObject* parent)
     connect(m_expiry, &QTimer::timeout, this, &TerminalTcpServer::onWaitExpired);
     m_resume->setSingleShot(true);
     m_resume->setInterval(AcceptPauseMs);
-    connect(m_resume, &QTimer::timeout, m_server, &QTcpServer::resumeAccepting);
+    connect(m_resume, &QTimer::timeout, this, &TerminalTcpServer::resumeAccepting);
     // Out of descriptors, accept fails at once, again and again: the server
     // stops listening (Qt pauses it) and is resumed later, never spun.
     connect(m_server, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
@@ -150,8 +150,20 @@ void TerminalTcpServer::armExpiry()
 
 void TerminalTcpServer::pauseAccepting()
 {
+    // A pause asked for from a connection's slot runs inside Qt's accept
+    // loop, which would go on accepting (and this server refusing) all that
+    // is already queued; no room for pending connections ends that loop, so
+    // the queued ones stay in the kernel's backlog until the resume.
+    m_server->setMaxPendingConnections(0);
     m_server->pauseAccepting();
     m_resume->start();
+}
+
+void TerminalTcpServer::resumeAccepting()
+{
+    // Connections are handed on at once, never kept pending: any room will do.
+    m_server->setMaxPendingConnections(1);
+    m_server->resumeAccepting();
 }
 
 void TerminalTcpServer::onShareProtocolDataProcess(PreData* preData)

@@ -61,6 +61,7 @@ private:
     Waiting takeOldest();
     void armExpiry();
     void pauseAccepting();
+    void resumeAccepting();
 
     ShareTcpServer* m_server;
     // In order of arrival, so the front always expires first.
