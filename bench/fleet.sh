@@ -11,8 +11,10 @@
 #      terminals per state;
 #   3. rollout of a new agent version to every terminal, 20 at a time: wall
 #      time against the console's CPU time and the agents' CPU time;
-#   4. serve with every card's thumbnail asked for as the page does: answers per
-#      round, how often each card gets a new picture, the console's memory.
+#   4. serve with the thumbnails asked for as the page does, of a page's worth
+#      of cards in view and of every card: answers per round, how often each
+#      card gets a new picture, how old the served pictures are, the
+#      console's memory.
 #   1b. the same round with the console held up (stopped) from its request
 #      until every report has come: reports its socket held and lost;
 # Steps 2 to 4 run when termctl --help lists the command. TERMCTL=PATH measures
@@ -110,27 +112,38 @@ descendant_named() {
     return 1
 }
 
-# thumbnail_rounds DIR ROUNDS, on the console host: opens a session as the
-# page does, then asks for every card's thumbnail (6 at a time, as a browser
-# does) each 3 s; prints the answers per round and, per card, the interval
-# between new pictures.
+# thumbnail_rounds DIR ROUNDS [CARDS], on the console host: opens a session as
+# the page does, then asks for the thumbnails of the first CARDS cards (all by
+# default; the page asks only for those in view) 6 at a time, as a browser
+# does, each 3 s; prints the answers per round, per card the interval between
+# new pictures, and how old the served pictures were (their Date less their
+# Last-Modified, to the second).
 thumbnail_rounds() {
-    local dir=$1 rounds=$2 url=http://127.0.0.1:8080 r
+    local dir=$1 rounds=$2 cards=${3:-} url=http://127.0.0.1:8080 r
     curl -s -c "$dir/cookies" $url/ >/dev/null
-    curl -s -b "$dir/cookies" $url/api/terminals | grep -o '"ip":"[^"]*"' | cut -d'"' -f4 >"$dir/ips"
+    curl -s -b "$dir/cookies" $url/api/terminals | grep -o '"ip":"[^"]*"' | cut -d'"' -f4 |
+        head -n "${cards:--0}" >"$dir/ips"
+    rm -rf "$dir/thumbs"
     mkdir -p "$dir/thumbs"
     : >"$dir/changes"
+    : >"$dir/ages"
     for ((r = 1; r <= rounds; r++)); do
         local begun=$EPOCHREALTIME
-        xargs -P 6 -I{} curl -s -b "$dir/cookies" -o "$dir/thumbs/{}.new" -w '%{http_code} {}\n' \
+        xargs -P 6 -I{} curl -s -b "$dir/cookies" -o "$dir/thumbs/{}.new" \
+            -w '%{http_code} {} %header{date}|%header{last-modified}\n' \
             "$url/api/terminals/{}/screen" <"$dir/ips" >"$dir/answers"
         local ip
-        while read -r code ip; do
+        while read -r code ip _; do
             [[ $code == 200 ]] || continue
             cmp -s "$dir/thumbs/$ip.new" "$dir/thumbs/$ip" && continue
             mv "$dir/thumbs/$ip.new" "$dir/thumbs/$ip"
             echo "$ip $EPOCHREALTIME" >>"$dir/changes"
         done <"$dir/answers"
+        grep '^200 ' "$dir/answers" | cut -d' ' -f3- >"$dir/dates" || true
+        if [[ -s $dir/dates ]]; then
+            paste <(cut -d'|' -f1 "$dir/dates" | date -f - +%s) <(cut -d'|' -f2 "$dir/dates" | date -f - +%s) |
+                awk '{ print $1 - $2 }' >>"$dir/ages"
+        fi
         awk -v r="$r" -v t="$(awk -v a="$begun" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }')" \
             '{ n[$1]++ } END { printf "round %d: %.1f s, %d pictures, %d not yet (202), %d other\n", r, t, n[200], n[202], NR - n[200] - n[202] }' \
             "$dir/answers"
@@ -138,6 +151,8 @@ thumbnail_rounds() {
     done
     sort -k1,1 -k2,2g "$dir/changes" | awk '$1 == ip { print $2 - t } { ip = $1; t = $2 }' | sort -g |
         awk '{ v[NR] = $1 } END { if (NR) printf "new picture of a card every: median %.1f s, max %.1f s\n", v[int((NR + 1) / 2)], v[NR] }'
+    sort -g "$dir/ages" |
+        awk '{ v[NR] = $1 } END { if (NR) printf "age of a served picture: median %d s, 95th percentile %d s, max %d s (%d pictures)\n", v[int((NR + 1) / 2)], v[int(NR * 0.95 + 0.5)], v[NR], NR }'
 }
 
 started=$(now)
@@ -243,7 +258,7 @@ else
 fi
 
 echo
-echo "4. termctl serve, every card's thumbnail asked for"
+echo "4. termctl serve, thumbnails asked for as the page does"
 if has_command serve; then
     on_console "$termctl" serve --listen 127.0.0.1:8080 2>$work/serve.err &
     serve=$!
@@ -252,7 +267,10 @@ if has_command serve; then
     # The desktop changes every half second, so that every capture is a new picture.
     (while :; do date +%s%N | dd of=$frame bs=1 conv=notrunc status=none; sleep 0.5; done) &
     ticker=$!
-    on_console bash -c "$(declare -f thumbnail_rounds); thumbnail_rounds $work 10" | sed 's/^/   /'
+    echo "   24 cards in view (a full-HD page of cards):"
+    on_console bash -c "$(declare -f thumbnail_rounds); thumbnail_rounds $work 10 24" | sed 's/^/     /'
+    echo "   all $count cards in view:"
+    on_console bash -c "$(declare -f thumbnail_rounds); thumbnail_rounds $work 10" | sed 's/^/     /'
     kill $ticker
     printf '   serve: RSS %d KiB, peak %d KiB, CPU %.1f s\n' \
         "$(awk '/VmRSS/ { print $2 }' "/proc/$server/status")" "$(awk '/VmHWM/ { print $2 }' "/proc/$server/status")" \

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QUrlQuery>
 
 #include <cstdio>
@@ -201,12 +202,21 @@ QHttpServerResponse DashboardServer::screen(const QString& ip)
     const auto address = terminalAddress(ip);
     if (!address)
         return failure(QStringLiteral("invalid address"), Status::BadRequest);
-    bool fresh = false;
-    const QByteArray jpeg = m_thumbnails.get(*address, QDateTime::currentDateTimeUtc(), fresh);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const ThumbnailCache::Picture picture = m_thumbnails.get(*address, now);
     // None yet: the page asks again shortly, while the fetch runs.
-    if (jpeg.isEmpty())
+    if (picture.jpeg.isEmpty())
         return QHttpServerResponse(Status::Accepted);
-    return QHttpServerResponse("image/jpeg", jpeg);
+    QHttpServerResponse response("image/jpeg", picture.jpeg);
+    // When the screen was taken, by this host's clock: the card tells a
+    // picture the terminal no longer renews from a live one.
+    const auto httpDate = [](const QDateTime& time) {
+        return QLocale::c().toString(time, u"ddd, dd MMM yyyy hh:mm:ss 'GMT'").toLatin1();
+    };
+    response.addHeader("Date", httpDate(now));
+    response.addHeader("Last-Modified", httpDate(picture.taken.toUTC()));
+    response.addHeader("Cache-Control", "no-store");
+    return response;
 }
 
 QHttpServerResponse DashboardServer::act(const QString& ip, const QString& action,

@@ -17,12 +17,12 @@ ThumbnailCache::~ThumbnailCache()
     m_pool.waitForDone();
 }
 
-QByteArray ThumbnailCache::get(quint32 address, const QDateTime& now, bool& fresh)
+ThumbnailCache::Picture ThumbnailCache::get(quint32 address, const QDateTime& now)
 {
     forgetUnasked(now);
     Entry& entry = m_entries[address];
     entry.asked = now;
-    fresh = entry.taken.isValid() && entry.taken.msecsTo(now) < FreshMs;
+    const bool fresh = entry.taken.isValid() && entry.taken.msecsTo(now) < FreshMs;
     if (!fresh && !entry.fetching) {
         entry.fetching = true;
         m_pool.start([this, address] {
@@ -36,7 +36,7 @@ QByteArray ThumbnailCache::get(quint32 address, const QDateTime& now, bool& fres
                 Qt::QueuedConnection);
         });
     }
-    return entry.jpeg;
+    return {entry.jpeg, entry.taken};
 }
 
 void ThumbnailCache::fetched(quint32 address, const QByteArray& jpeg)

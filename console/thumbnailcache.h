@@ -25,9 +25,14 @@ public:
     explicit ThumbnailCache(QObject* parent = nullptr);
     ~ThumbnailCache() override;
 
-    // The newest picture of the terminal (empty: none yet), and whether it
-    // is fresh; a stale or missing one is asked for.
-    QByteArray get(quint32 address, const QDateTime& now, bool& fresh);
+    struct Picture
+    {
+        QByteArray jpeg; // empty: none yet
+        QDateTime taken;
+    };
+
+    // The newest picture of the terminal; a stale or missing one is asked for.
+    Picture get(quint32 address, const QDateTime& now);
 
 private:
     struct Entry

@@ -5,6 +5,7 @@
 const FleetMs = 5000;
 const ScreenMs = 3000;
 const PendingMs = 700;
+const StaleMs = 15000;
 const PieceBytes = 4 * 1024 * 1024;
 
 let csrf = '';
@@ -43,6 +44,14 @@ async function act(card, action, question, body, type) {
   }
 }
 
+// A picture the terminal has not renewed for a while says when it was taken.
+function showAge(card, headers) {
+  const taken = Date.parse(headers.get('Last-Modified'));
+  const age = Date.parse(headers.get('Date')) - taken;
+  card.querySelector('.age').textContent =
+    age > StaleMs ? `screen of ${new Date(taken).toLocaleTimeString()}` : '';
+}
+
 async function refreshScreen(card) {
   clearTimeout(card.screenTimer);
   if (!visible.has(card.dataset.ip)) return;
@@ -50,6 +59,7 @@ async function refreshScreen(card) {
   try {
     const response = await fetch(`/api/terminals/${card.dataset.ip}/screen`);
     if (response.status === 200) {
+      showAge(card, response.headers);
       const img = card.querySelector('.thumb');
       const old = img.src;
       img.src = URL.createObjectURL(await response.blob());

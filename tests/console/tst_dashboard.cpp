@@ -19,6 +19,16 @@ struct HttpAnswer
     int status = 0;
     QByteArray head;
     QByteArray body;
+
+    QByteArray header(const QByteArray& name) const
+    {
+        for (const QByteArray& line : head.split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).compare(name, Qt::CaseInsensitive) == 0)
+                return line.mid(colon + 1).trimmed();
+        }
+        return {};
+    }
 };
 
 // One HTTP/1.1 request to 127.0.0.1:port on the console host, where both the
@@ -134,6 +144,13 @@ class TestDashboard : public QObject
         process.start(Sandbox::script(), QStringList {"host", "console", "--"} + command);
     }
 
+    // The header line of a session got by loading the page.
+    static QByteArray sessionCookie()
+    {
+        const HttpAnswer page = http(DashboardPort, "GET", "/");
+        return "Cookie: " + page.header("Set-Cookie").split(';').first() + "\r\n";
+    }
+
     static bool waitForHttp(quint16 port)
     {
         for (int i = 0; i < 100; ++i) {
@@ -187,12 +204,8 @@ private slots:
         const QByteArray reboot = "/api/terminals/" + address(1).toLatin1() + "/reboot";
         QCOMPARE(http(DashboardPort, "POST", reboot).status, 401);
         // A session from loading the page, but no token: refused all the same.
-        const HttpAnswer page = http(DashboardPort, "GET", "/");
-        QCOMPARE(page.status, 200);
-        const qsizetype at = page.head.indexOf("termctl_session=");
-        QVERIFY2(at >= 0, page.head.constData());
-        const QByteArray cookie =
-            "Cookie: " + page.head.mid(at, page.head.indexOf(';', at) - at) + "\r\n";
+        const QByteArray cookie = sessionCookie();
+        QVERIFY(cookie.contains("termctl_session="));
         QCOMPARE(http(DashboardPort, "POST", reboot, {}, cookie).status, 403);
         QCOMPARE(
             http(DashboardPort, "POST", reboot, {}, cookie + "X-CSRF-Token: guessed\r\n").status,
@@ -228,6 +241,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(browser.script(loaded).toArray().size() == Terminals, 20000);
         QCOMPARE(browser.script(loaded).toArray().at(0).toInt(), 640);
         qInfo("screens shown after %lld ms", timer.elapsed());
+        // Each picture says when it was taken, in a form the page reads.
+        const HttpAnswer screen = http(DashboardPort, "GET",
+                                       "/api/terminals/" + address(1).toLatin1() + "/screen", {},
+                                       sessionCookie());
+        QCOMPARE(screen.status, 200);
+        const QString age =
+            QStringLiteral("const age = Date.parse('%1') - Date.parse('%2'); "
+                           "return Number.isFinite(age) ? age : -1")
+                .arg(QString::fromLatin1(screen.header("Date")),
+                     QString::fromLatin1(screen.header("Last-Modified")));
+        const int ageMs = browser.script(age).toInt();
+        QVERIFY2(ageMs >= 0 && ageMs <= 10000, screen.head.constData());
     }
 
     void rebootFromTheCard()
