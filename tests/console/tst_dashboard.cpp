@@ -235,6 +235,11 @@ private slots:
             QStringLiteral("return document.querySelector('[data-ip=\"%1\"] .host').textContent")
                 .arg(address(2));
         QCOMPARE(browser.script(host).toString(), QString("term-2"));
+        // The forms behind the actions stay closed until their button opens them.
+        QCOMPARE(browser.script("return [...document.querySelectorAll('form')]"
+                                ".filter(f => getComputedStyle(f).display !== 'none').length")
+                     .toInt(),
+                 0);
         const QString loaded =
             "return [...document.querySelectorAll('.thumb')].filter(i => i.complete && "
             "i.naturalWidth > 0).map(i => i.naturalWidth)";
