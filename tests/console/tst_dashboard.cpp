@@ -177,6 +177,10 @@ private slots:
             auto agent = std::make_unique<AgentProcess>(host);
             QVERIFY(Sandbox::writeRecordingScript(rebootScript(k)));
             QVERIFY(agent->install());
+            QVERIFY(Sandbox::writeFile(
+                agent->localDirectory() + "/update.sh",
+                Sandbox::readFile(TERMINAL_SOURCE_DIR "/tests/sandbox/simulated/agent/update.sh"),
+                true));
             QVERIFY(agent->start());
             agents.push_back(std::move(agent));
         }
@@ -258,6 +262,40 @@ private slots:
                      QString::fromLatin1(screen.header("Last-Modified")));
         const int ageMs = browser.script(age).toInt();
         QVERIFY2(ageMs >= 0 && ageMs <= 10000, screen.head.constData());
+    }
+
+    void updateFromTheCard()
+    {
+        // A package of one file, which the terminal's update script unpacks
+        // into its software tree.
+        const QString console = Sandbox::hostRoot("console");
+        QVERIFY(Sandbox::writeFile(console + "/tmp/package/bin/marker", "from the dashboard\n"));
+        QCOMPARE(QProcess::execute("tar", {"-czf", console + "/tmp/update.tar.gz", "-C",
+                                           console + "/tmp/package", "."}),
+                 0);
+        const QString card = QStringLiteral("[data-ip=\"%1\"]").arg(address(1));
+        browser.script(QStringLiteral("document.querySelector('%1 .update-open').click(); return true")
+                           .arg(card));
+        const QJsonObject input =
+            browser
+                .session("POST", "/element",
+                         {{"using", "css selector"}, {"value", card + " input[name=package]"}})
+                .toObject();
+        QVERIFY(!input.isEmpty());
+        browser.session("POST", "/element/" + input.begin()->toString().toLatin1() + "/value",
+                        {{"text", "/tmp/update.tar.gz"}});
+        browser.script(QStringLiteral("setTimeout(() => document.querySelector('%1 form.update "
+                                      "button').click(), 0); return true;")
+                           .arg(card));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            browser.session("GET", "/alert/text").toString().contains("update.tar.gz"), 5000);
+        browser.session("POST", "/alert/accept");
+        const QString message =
+            QStringLiteral("return document.querySelector('%1 .message').textContent").arg(card);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.script(message).toString().startsWith("update: done"),
+                                 20000);
+        QCOMPARE(Sandbox::readFile(Sandbox::hostRoot("t1") + "/opt/zoderer/software/bin/marker"),
+                 QByteArray("from the dashboard\n"));
     }
 
     void rebootFromTheCard()
