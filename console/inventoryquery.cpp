@@ -1,6 +1,7 @@
 #include "inventoryquery.h"
 
 #include "addresscodec.h"
+#include "versiontext.h"
 
 #include <algorithm>
 #include <limits>
@@ -37,7 +38,7 @@ std::vector<Inventory::Terminal> InventoryQuery::select(std::vector<Inventory::T
     std::erase_if(terminals, [&](const Inventory::Terminal& terminal) {
         if (offlineMinutes && terminal.lastSeen > silentSince)
             return true;
-        if (version && terminal.version != *version)
+        if (version && !VersionText::matches(terminal.version, QString::fromStdString(*version)))
             return true;
         const auto address = AddressCodec::parse(terminal.ip);
         return subnet && !(address && subnet->contains(*address));
@@ -60,7 +61,9 @@ std::vector<Inventory::Terminal> InventoryQuery::select(std::vector<Inventory::T
         by([](const T& t) { return t.hostName; });
         break;
     case Sort::Version:
-        by([](const T& t) { return t.version; });
+        std::stable_sort(terminals.begin(), terminals.end(), [](const T& a, const T& b) {
+            return VersionText::less(a.version, b.version);
+        });
         break;
     case Sort::LastSeen:
         by([](const T& t) { return t.lastSeen; });

@@ -20,7 +20,7 @@ public:
 
     std::optional<int> offlineMinutes; // only those not heard for that long
     std::optional<Subnet> subnet; // only those whose last address is in it
-    std::optional<std::string> version; // only those reporting exactly this version
+    std::optional<std::string> version; // only those reporting this version (any build)
     Sort sort = Sort::Ip;
 
     // Addresses sort by value, those that are none last; texts by their

@@ -6,6 +6,7 @@
 #include "reporttext.h"
 #include "sharekeys.h"
 #include "tcpcommands.h"
+#include "versiontext.h"
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
@@ -49,20 +50,12 @@ Report ask(quint32 address, int waitMs, TerminalUpdate::Outcome& outcome)
 
 } // namespace
 
-bool TerminalUpdate::matches(const std::string& reported, const QString& expected)
-{
-    const std::string wanted = expected.toStdString();
-    return reported == wanted
-           || (reported.size() > wanted.size() && reported.compare(0, wanted.size(), wanted) == 0
-               && reported[wanted.size()] == '(');
-}
-
 TerminalUpdate::Outcome TerminalUpdate::run(quint32 address, const QString& package,
                                             const QString& expectedVersion, int timeoutMs)
 {
     Outcome outcome;
     const Report before = ask(address, AskMs, outcome);
-    if (before.heard && matches(before.version, expectedVersion)) {
+    if (before.heard && VersionText::matches(before.version, expectedVersion)) {
         outcome.result = Result::Current;
         outcome.detail = QStringLiteral("already at the version, nothing sent");
         return outcome;
@@ -86,7 +79,7 @@ TerminalUpdate::Outcome TerminalUpdate::run(quint32 address, const QString& pack
     for (;;) {
         const int wait = int(qMin<qint64>(AskMs, qMax<qint64>(1, deadline.remainingTime())));
         const Report after = ask(address, wait, outcome);
-        if (after.heard && matches(after.version, expectedVersion)) {
+        if (after.heard && VersionText::matches(after.version, expectedVersion)) {
             outcome.result = Result::Updated;
             outcome.detail = QStringLiteral("installed");
             return outcome;

@@ -31,8 +31,4 @@ public:
     // the expected version (it restarts into the new software).
     static Outcome run(quint32 address, const QString& package, const QString& expectedVersion,
                        int timeoutMs);
-
-    // Agents report their version with the build date after it, as in
-    // "1.12(2024-01-01)": either form of it is the version.
-    static bool matches(const std::string& reported, const QString& expected);
 };

@@ -2,7 +2,7 @@
 // rollout and how a reported version is read.
 #include "addressrange.h"
 #include "rolloutplan.h"
-#include "terminalupdate.h"
+#include "versiontext.h"
 
 #include "sandboxtestmain.h"
 
@@ -147,24 +147,31 @@ private slots:
         QCOMPARE(plan.succeeded(), succeeded);
     }
 
+    // How a reported version compares with one asked for: a match, and
+    // whether it sorts before it.
     void versions_data()
     {
         QTest::addColumn<QString>("reported");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("asked");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("same") << "1.13" << "1.13" << true;
-        QTest::newRow("with the build date") << "1.13(2026-12-08)" << "1.13" << true;
-        QTest::newRow("the whole text") << "1.13(2026-12-08)" << "1.13(2026-12-08)" << true;
-        QTest::newRow("longer number") << "1.130" << "1.13" << false;
-        QTest::newRow("older") << "1.12(2026-12-08)" << "1.13" << false;
-        QTest::newRow("nothing reported") << "" << "1.13" << false;
+        QTest::addColumn<bool>("before");
+        QTest::newRow("same") << "1.13" << "1.13" << true << false;
+        QTest::newRow("with the build date") << "1.13(2026-12-08)" << "1.13" << true << false;
+        QTest::newRow("the whole text") << "1.13(2026-12-08)" << "1.13(2026-12-08)" << true << false;
+        QTest::newRow("longer number") << "1.130" << "1.13" << false << false;
+        QTest::newRow("older") << "1.12(2026-12-08)" << "1.13" << false << true;
+        QTest::newRow("numbers, not text") << "1.9(2026-12-08)" << "1.12" << false << true;
+        QTest::newRow("earlier build") << "1.12(2026-01-02)" << "1.12(2026-12-08)" << false << true;
+        QTest::newRow("nothing reported") << "" << "1.13" << false << true;
     }
     void versions()
     {
         QFETCH(QString, reported);
-        QFETCH(QString, expected);
+        QFETCH(QString, asked);
         QFETCH(bool, matches);
-        QCOMPARE(TerminalUpdate::matches(reported.toStdString(), expected), matches);
+        QFETCH(bool, before);
+        QCOMPARE(VersionText::matches(reported.toStdString(), asked), matches);
+        QCOMPARE(VersionText::less(reported.toStdString(), asked.toStdString()), before);
     }
 };
 

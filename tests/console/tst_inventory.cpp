@@ -136,12 +136,12 @@ private slots:
         QTest::newRow("offline 0") << QStringList{"--offline=0"} << QStringList{"d", "b", "a", "c", "e"};
         QTest::newRow("subnet") << QStringList{"--subnet", "192.168.2.0/24"} << QStringList{"a", "c"};
         QTest::newRow("host bits") << QStringList{"--subnet", "192.168.1.77/24"} << QStringList{"b"};
-        QTest::newRow("version") << QStringList{"--version", "2.0"} << QStringList{"d", "c"};
+        QTest::newRow("version, any build") << QStringList{"--version", "1.12"} << QStringList{"d", "c"};
         QTest::newRow("by id") << QStringList{"--sort", "id"} << QStringList{"a", "b", "c", "d", "e"};
         QTest::newRow("by host") << QStringList{"--sort", "host"} << QStringList{"a", "b", "c", "d", "e"};
-        QTest::newRow("by version") << QStringList{"--sort", "version"} << QStringList{"b", "a", "e", "d", "c"};
+        QTest::newRow("by version, numbers as numbers") << QStringList{"--sort", "version"} << QStringList{"b", "a", "e", "d", "c"};
         QTest::newRow("by last seen") << QStringList{"--sort", "last-seen"} << QStringList{"c", "a", "e", "b", "d"};
-        QTest::newRow("combined") << QStringList{"--offline", "5", "--version", "1.0", "--sort", "last-seen"}
+        QTest::newRow("combined") << QStringList{"--offline", "5", "--version", "1.9", "--sort", "last-seen"}
                                   << QStringList{"a", "e"};
     }
 
@@ -150,9 +150,9 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, expected);
         const std::vector<Inventory::Terminal> terminals{
-            known("a", "192.168.2.30", "1.0", 60), known("b", "192.168.1.5", "1.0", 2),
-            known("c", "192.168.2.40", "2.0", 600), known("d", "10.0.0.1", "2.0", 0),
-            known("e", "", "1.0", 10)};
+            known("a", "192.168.2.30", "1.9(2026-01-01)", 60), known("b", "192.168.1.5", "1.9(2026-01-01)", 2),
+            known("c", "192.168.2.40", "1.12(2026-12-08)", 600), known("d", "10.0.0.1", "1.12(2026-12-08)", 0),
+            known("e", "", "1.9(2026-01-01)", 10)};
         const CommandLine command = CommandLine::parse(QStringList{"list"} + arguments);
         QCOMPARE(command.action, CommandLine::Action::List);
         QCOMPARE(ids(command.query.select(terminals, Now)), expected);
