@@ -160,6 +160,22 @@ private slots:
             QVERIFY2(QFileInfo(root + file).isFile(), qPrintable(file));
         QVERIFY(QFileInfo(root + USRINFODIR).isDir());
         QVERIFY(QFileInfo(root + WIFIHOTSPOTINFODIR).isDir());
+        // The password directories, and their factory copies, are root's alone.
+        const QStringList secrets = {"usrinfodir", "passwd", "network/wificonfigs"};
+        const auto notPrivate = [this, &secrets] {
+            constexpr QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+            QStringList found;
+            for (const QString tree : {SYSTEMCONFIGSROOT, "/opt/zoderer/factory/configs/"}) {
+                for (const QString& secret : secrets) {
+                    const QFileInfo directory(root + tree + secret);
+                    if (!directory.isDir() || (directory.permissions() & others))
+                        found << tree + secret;
+                }
+            }
+            return found;
+        };
+        QCOMPARE(notPrivate(), QStringList());
         QCOMPARE(read(NETWORKSELECTIONFILE), QByteArray("wired\n"));
         QCOMPARE(read(AUTOLOGINFILE), QByteArray("0\n"));
         // Enabled, not started: another root.
@@ -175,6 +191,11 @@ private slots:
         write(NETCONFIGFILE, "static\n10.0.0.20\n255.255.255.0\n10.0.0.1\n10.0.0.1\n\n");
         write(AGENTPOLICYFILE, "allow-tcp 10.0.0.0/24\n");
         QFile::remove(root + HDMIDISPLAYFILE);
+        // As an earlier version left them: readable by all.
+        for (const QString& secret : secrets)
+            QVERIFY(QFile::setPermissions(root + SYSTEMCONFIGSROOT + secret,
+                                          QFile::permissions(root + SYSTEMCONFIGSROOT + secret)
+                                              | QFile::ReadOther | QFile::ExeOther));
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(dpkg(QStringList{"-i"} + newer), 0);
             for (const QString& name : names)
@@ -186,6 +207,7 @@ private slots:
             QCOMPARE(read(AGENTPOLICYFILE), QByteArray("allow-tcp 10.0.0.0/24\n"));
             // A setting file missing from the tree comes back from the factory's.
             QCOMPARE(read(HDMIDISPLAYFILE), QByteArray("0\n"));
+            QCOMPARE(notPrivate(), QStringList());
         }
 
         // The reduced launcher takes the full one's place.
