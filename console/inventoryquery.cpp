@@ -38,7 +38,7 @@ std::vector<Inventory::Terminal> InventoryQuery::select(std::vector<Inventory::T
     std::erase_if(terminals, [&](const Inventory::Terminal& terminal) {
         if (offlineMinutes && terminal.lastSeen > silentSince)
             return true;
-        if (version && !VersionText::matches(terminal.version, QString::fromStdString(*version)))
+        if (version && !VersionText::matches(terminal.version, *version))
             return true;
         const auto address = AddressCodec::parse(terminal.ip);
         return subnet && !(address && subnet->contains(*address));

@@ -55,7 +55,7 @@ TerminalUpdate::Outcome TerminalUpdate::run(quint32 address, const QString& pack
 {
     Outcome outcome;
     const Report before = ask(address, AskMs, outcome);
-    if (before.heard && VersionText::matches(before.version, expectedVersion)) {
+    if (before.heard && VersionText::matches(before.version, expectedVersion.toStdString())) {
         outcome.result = Result::Current;
         outcome.detail = QStringLiteral("already at the version, nothing sent");
         return outcome;
@@ -79,7 +79,7 @@ TerminalUpdate::Outcome TerminalUpdate::run(quint32 address, const QString& pack
     for (;;) {
         const int wait = int(qMin<qint64>(AskMs, qMax<qint64>(1, deadline.remainingTime())));
         const Report after = ask(address, wait, outcome);
-        if (after.heard && VersionText::matches(after.version, expectedVersion)) {
+        if (after.heard && VersionText::matches(after.version, expectedVersion.toStdString())) {
             outcome.result = Result::Updated;
             outcome.detail = QStringLiteral("installed");
             return outcome;

@@ -2,12 +2,11 @@
 
 #include <QVersionNumber>
 
-bool VersionText::matches(const std::string& reported, const QString& asked)
+bool VersionText::matches(const std::string& reported, const std::string& asked)
 {
-    const std::string wanted = asked.toStdString();
-    return reported == wanted
-           || (reported.size() > wanted.size() && reported.compare(0, wanted.size(), wanted) == 0
-               && reported[wanted.size()] == '(');
+    return reported == asked
+           || (reported.size() > asked.size() && reported.compare(0, asked.size(), asked) == 0
+               && reported[asked.size()] == '(');
 }
 
 bool VersionText::less(const std::string& a, const std::string& b)

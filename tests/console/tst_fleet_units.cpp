@@ -170,7 +170,7 @@ private slots:
         QFETCH(QString, asked);
         QFETCH(bool, matches);
         QFETCH(bool, before);
-        QCOMPARE(VersionText::matches(reported.toStdString(), asked), matches);
+        QCOMPARE(VersionText::matches(reported.toStdString(), asked.toStdString()), matches);
         QCOMPARE(VersionText::less(reported.toStdString(), asked.toStdString()), before);
     }
 };
